@@ -1,0 +1,123 @@
+#include "driver/command_line.h"
+
+#include <algorithm>
+
+#include "common/console.h"
+#include "common/text.h"
+#include "output/definition_writer.h"
+
+namespace mavoscan {
+namespace {
+
+bool IsSeparator(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+std::string NextArgument(std::string* text) {
+  std::string& t = *text;
+  size_t begin = 0;
+  while (begin < t.size() && IsSeparator(t[begin])) ++begin;
+  size_t end = t.size();
+  while (end > begin && IsSeparator(t[end - 1])) --end;
+  t = t.substr(begin, end - begin);
+
+  bool quoted = !t.empty() && t[0] == '"';
+  if (quoted) t.erase(0, 1);
+  auto is_delimiter = [quoted](char c) {
+    return quoted ? c == '"' : IsSeparator(c);
+  };
+  // The argument runs up to and including the first delimiter (or to the
+  // end); its trailing delimiters are then dropped.
+  size_t p = t.size();
+  for (size_t i = 0; i < t.size(); ++i) {
+    if (is_delimiter(t[i])) {
+      p = i + 1;
+      break;
+    }
+  }
+  std::string argument = t.substr(0, p);
+  while (!argument.empty() && is_delimiter(argument.back())) {
+    argument.pop_back();
+  }
+  t.erase(0, p);
+  return argument;
+}
+
+ParseOutcome ParseCommandLine(const std::string& text, RunOptions* options,
+                              std::string* err) {
+  if (std::count(text.begin(), text.end(), '"') % 2 != 0) {
+    *err = "* Error: double quotes doesn't match!";
+    return ParseOutcome::kError;
+  }
+  std::string rest = text;
+  options->mask_argument = NextArgument(&rest);
+  if (options->mask_argument.empty()) {
+    *err = "* Error: file mask needed (es: *.exe)";
+    return ParseOutcome::kError;
+  }
+  std::string first = UpperCase(options->mask_argument);
+  // "--HELP" is not in the historic list; POSIX users type it first.
+  if (std::string_view("|/?|-?|/H|-H|/HELP|-HELP|").find("|" + first + "|") !=
+          std::string_view::npos ||
+      first == "--HELP") {
+    return ParseOutcome::kHelp;
+  }
+
+  std::string argument = NextArgument(&rest);
+  if (!argument.empty() && argument[0] != '/') {
+    options->definition_file = argument;
+    options->refining = true;
+    options->scan_strings = true;
+    options->rescan_strings = false;
+    options->write_strings = true;
+    options->inherit_strings = true;
+    argument = NextArgument(&rest);
+  }
+  while (!argument.empty()) {
+    std::string upper = UpperCase(argument);
+    if (upper == "/NS") {
+      options->scan_strings = false;
+      options->rescan_strings = false;
+      options->write_strings = false;
+      options->inherit_strings = false;
+    } else if (upper == "/FS") {
+      options->scan_strings = true;
+      options->rescan_strings = true;
+      options->write_strings = true;
+      options->inherit_strings = false;
+    } else {
+      *err = "* Error: Illegal parameter '" + argument + "'";
+      return ParseOutcome::kError;
+    }
+    argument = NextArgument(&rest);
+  }
+  options->output_file =
+      options->refining ? options->definition_file : kNewDefinitionFile;
+  return ParseOutcome::kRun;
+}
+
+void PrintBanner(Platform& platform) {
+  PrintLine(platform, "");
+  PrintLine(platform,
+            "MavoScan32 v1.56 - file type definition builder, (c) 2026 the "
+            "MavoScan developers");
+}
+
+void PrintUsage(Platform& platform) {
+  PrintLine(platform, "");
+  PrintLine(platform,
+            "Usage: MavoScan [path]<files mask> [[path]<def_file>] "
+            "[</FS>|</NS>]");
+  PrintLine(platform, "");
+  PrintLine(platform, "Where: <files mask> Files to scan for patterns");
+  PrintLine(platform,
+            "       <def_file>   Specify a base definition to refine");
+  PrintLine(platform,
+            "       /FS          Force strings (re)scanning (when refining)");
+  PrintLine(platform,
+            "       /NS          Don't scan for strings (remove them when "
+            "refining)");
+  PrintLine(platform, "       /?           This help!");
+}
+
+}  // namespace mavoscan

@@ -1,0 +1,41 @@
+#ifndef MAVOSCAN_DRIVER_COMMAND_LINE_H_
+#define MAVOSCAN_DRIVER_COMMAND_LINE_H_
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace mavoscan {
+
+// The parsed command line of one run.
+struct RunOptions {
+  std::string mask_argument;
+  // mask_argument up to and including its last path separator.
+  std::string sample_path;
+  std::string definition_file;
+  bool refining = false;
+  bool scan_strings = true;
+  bool rescan_strings = true;
+  bool write_strings = true;
+  bool inherit_strings = false;
+  std::string output_file;
+};
+
+// Removes the next argument from the front of *text and returns it; an
+// empty result means there are no more. A quoted argument comes back
+// without its quotes.
+std::string NextArgument(std::string* text);
+
+enum class ParseOutcome { kRun, kHelp, kError };
+
+// Parses the command-line text into *options. kError sets *err to the
+// error line; kHelp means the first argument asked for the usage text.
+ParseOutcome ParseCommandLine(const std::string& text, RunOptions* options,
+                              std::string* err);
+
+void PrintBanner(Platform& platform);
+void PrintUsage(Platform& platform);
+
+}  // namespace mavoscan
+
+#endif  // MAVOSCAN_DRIVER_COMMAND_LINE_H_

@@ -1,0 +1,42 @@
+#ifndef MAVOSCAN_OUTPUT_DEFINITION_WRITER_H_
+#define MAVOSCAN_OUTPUT_DEFINITION_WRITER_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/records.h"
+#include "platform/platform.h"
+
+namespace mavoscan {
+
+constexpr char kNewDefinitionFile[] = "newtype.mavo.xml";
+
+// The definition's descriptive fields for a new definition: the fixed
+// placeholder texts, `ext` and `file_num`.
+DefinitionInfo NewDefinitionInfo(const std::string& ext, int32_t file_num);
+
+// Bytes as upper-case hexadecimal pairs: 77 90 144 0 gives "4D5A9000".
+std::string HexText(std::string_view bytes);
+// The readable rendering of a pattern's bytes: a space before each byte's
+// display character, trailing spaces and dots dropped; empty when nothing
+// readable is left.
+std::string DisplayText(std::string_view bytes);
+
+// The whole definition file, CR LF after every line.
+std::string RenderDefinition(const DefinitionInfo& info, bool scan_strings,
+                             bool write_strings, const PatternList& patterns,
+                             const std::vector<std::string>& strings,
+                             const LocalTime& time);
+
+// Creates `output_file` and writes the definition into it, dated with the
+// platform's local clock. Returns false with *err set to the text to print
+// when the file cannot be created, written or closed.
+bool WriteDefinition(Platform& platform, const std::string& output_file,
+                     const DefinitionInfo& info, bool scan_strings,
+                     bool write_strings, const PatternList& patterns,
+                     const std::vector<std::string>& strings, std::string* err);
+
+}  // namespace mavoscan
+
+#endif  // MAVOSCAN_OUTPUT_DEFINITION_WRITER_H_

@@ -1,0 +1,27 @@
+#ifndef MAVOSCAN_OUTPUT_OUTPUT_ROTATION_H_
+#define MAVOSCAN_OUTPUT_OUTPUT_ROTATION_H_
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace mavoscan {
+
+constexpr char kBackupFile[] = "newtype.mavo.xml.bak";
+
+// Refuses to refine the backup file itself, which the rotation would
+// otherwise delete before moving it. Returns false with *err set to the
+// text to print when `definition_file` is the backup file.
+bool CheckRefinableInPlace(Platform& platform,
+                           const std::string& definition_file,
+                           std::string* err);
+
+// Keeps the file that the run is about to replace as the one backup
+// generation. Returns false with *err set to the text to print when a step
+// fails, so that nothing is overwritten without a backup.
+bool RotateOutput(Platform& platform, bool refining,
+                  const std::string& definition_file, std::string* err);
+
+}  // namespace mavoscan
+
+#endif  // MAVOSCAN_OUTPUT_OUTPUT_ROTATION_H_

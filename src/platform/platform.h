@@ -1,0 +1,112 @@
+#ifndef MAVOSCAN_PLATFORM_PLATFORM_H_
+#define MAVOSCAN_PLATFORM_PLATFORM_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mavoscan {
+
+// The local calendar date and time of day, to the second.
+struct LocalTime {
+  int year = 0;
+  int month = 0;  // 1 to 12
+  int day = 0;    // 1 to 31
+  int hour = 0;   // 0 to 23
+  int minute = 0;
+  int second = 0;
+};
+
+// A file opened for shared reading. Sizes and offsets are 64-bit so that
+// samples of 2 GiB and more are handled.
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+  // The file's current length in bytes.
+  virtual int64_t Size() = 0;
+  // Replaces *out with up to `length` bytes read from `offset`; fewer only at
+  // the end of the file. Returns false when the read fails.
+  virtual bool ReadAt(int64_t offset, size_t length, std::string* out) = 0;
+};
+
+// A file created (or emptied) for writing.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  // Returns false when the bytes could not all be written.
+  virtual bool Append(std::string_view data) = 0;
+  // Flushes and closes; returns false when anything written was lost.
+  virtual bool Close() = 0;
+};
+
+// Key codes returned by Platform::PollKey.
+constexpr int kNoKey = -1;
+constexpr int kEscapeKey = 27;
+
+// Every service of the operating system that the tool uses. One
+// implementation per system; tests use tests/fakes/FakePlatform.
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // The command-line text after the program's own name, leading spaces
+  // removed, as one byte string.
+  virtual std::string CommandLineText() = 0;
+
+  // The leading part of `path` up to and including its last path separator
+  // ("/" on POSIX); empty when it has none.
+  virtual std::string DirectoryPart(const std::string& path) = 0;
+  // Bare names of the regular, non-hidden files that match `mask` (a name
+  // pattern with an optional directory in front), in ascending byte order.
+  // A directory that cannot be listed yields no names.
+  virtual std::vector<std::string> FindFiles(const std::string& mask) = 0;
+  // True when `name` is an existing regular, non-hidden file. Wildcards in
+  // `name` are ordinary bytes.
+  virtual bool FileExists(const std::string& name) = 0;
+  // True when both names exist and refer to the same file (links and
+  // differently spelt paths included).
+  virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+
+  // Opens `name` for shared reading; null when it cannot be opened.
+  virtual std::unique_ptr<ReadableFile> OpenForReading(
+      const std::string& name) = 0;
+  // Reads the whole file into *data. Returns false when it cannot be opened
+  // or read.
+  virtual bool ReadWholeFile(const std::string& name, std::string* data) = 0;
+  // Creates `name`, or empties it when it exists, for writing; null when it
+  // cannot be created.
+  virtual std::unique_ptr<WritableFile> CreateForWriting(
+      const std::string& name) = 0;
+  // Deletes a file. Returns false when it could not be deleted.
+  virtual bool DeleteFile(const std::string& name) = 0;
+  // Moves (renames) a file; fails when `to` exists. Works across file
+  // systems by copying and then deleting the source; on failure the source
+  // is kept.
+  virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
+
+  virtual LocalTime Now() = 0;
+
+  // Writes console text as given; lines end in "\r\n" in the text itself.
+  virtual void Write(std::string_view text) = 0;
+  // True when the console output goes to a terminal.
+  virtual bool ConsoleIsTerminal() = 0;
+  // The 0-based column the next written byte will land in.
+  virtual int CursorColumn() = 0;
+  // Moves the cursor to `column` of the current line (terminal only).
+  virtual void MoveToColumn(int column) = 0;
+  // Hides or shows the text cursor (terminal only).
+  virtual void SetCursorVisible(bool visible) = 0;
+  // Takes one pending key press without waiting: kNoKey when there is none,
+  // kEscapeKey for Escape, any other non-negative value for other keys.
+  virtual int PollKey() = 0;
+};
+
+// The platform of the system the tool was built for. `argc` and `argv` are
+// main's; a system that supplies the command line as one text ignores them.
+std::unique_ptr<Platform> CreatePlatform(int argc, char** argv);
+
+}  // namespace mavoscan
+
+#endif  // MAVOSCAN_PLATFORM_PLATFORM_H_

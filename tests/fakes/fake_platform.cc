@@ -1,0 +1,268 @@
+#include "fakes/fake_platform.h"
+
+#include <algorithm>
+
+namespace mavoscan {
+namespace {
+
+unsigned char LowerAscii(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
+
+// "*" any run, "?" one byte, other bytes themselves ignoring ASCII case.
+bool WildMatch(const std::string& pattern, size_t p, const std::string& name,
+               size_t n) {
+  while (p < pattern.size()) {
+    char pc = pattern[p];
+    if (pc == '*') {
+      for (size_t k = n; k <= name.size(); ++k) {
+        if (WildMatch(pattern, p + 1, name, k)) return true;
+      }
+      return false;
+    }
+    if (n >= name.size()) return false;
+    if (pc != '?' && LowerAscii(static_cast<unsigned char>(pc)) !=
+                         LowerAscii(static_cast<unsigned char>(name[n]))) {
+      return false;
+    }
+    ++p;
+    ++n;
+  }
+  return n == name.size();
+}
+
+class FakeReadableFile : public ReadableFile {
+ public:
+  explicit FakeReadableFile(std::string data) : data_(std::move(data)) {}
+  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+  bool ReadAt(int64_t offset, size_t length, std::string* out) override {
+    if (offset < 0) return false;
+    size_t start = std::min(static_cast<size_t>(offset), data_.size());
+    *out = data_.substr(start, length);
+    return true;
+  }
+
+ private:
+  std::string data_;
+};
+
+}  // namespace
+
+class FakeWritableFile : public WritableFile {
+ public:
+  FakeWritableFile(FakePlatform* platform, std::string path, bool fail)
+      : platform_(platform), path_(std::move(path)), fail_(fail) {}
+  bool Append(std::string_view data) override {
+    if (fail_) return false;
+    std::lock_guard<std::mutex> lock(platform_->mutex_);
+    platform_->files_[path_].append(data);
+    return true;
+  }
+  bool Close() override { return !fail_; }
+
+ private:
+  FakePlatform* platform_;
+  std::string path_;
+  bool fail_;
+};
+
+std::string FakePlatform::Normal(const std::string& path) {
+  std::string p = path;
+  while (p.size() > 2 && p.compare(0, 2, "./") == 0) p.erase(0, 2);
+  return p;
+}
+
+bool FakePlatform::IsHidden(const std::string& path) const {
+  size_t slash = path.rfind('/');
+  size_t start = slash == std::string::npos ? 0 : slash + 1;
+  return start < path.size() && path[start] == '.';
+}
+
+void FakePlatform::AddFile(const std::string& path, const std::string& data) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  files_[Normal(path)] = data;
+}
+
+void FakePlatform::RemoveFile(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  files_.erase(Normal(path));
+}
+
+bool FakePlatform::HasFile(const std::string& path) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return files_.count(Normal(path)) != 0;
+}
+
+std::string FakePlatform::FileData(const std::string& path) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = files_.find(Normal(path));
+  return it == files_.end() ? std::string() : it->second;
+}
+
+void FakePlatform::AddDirectory(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  directories_.insert(Normal(path));
+}
+
+void FakePlatform::MakeUnreadable(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  unreadable_.insert(Normal(path));
+}
+
+void FakePlatform::FailWritesTo(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  failing_writes_.insert(Normal(path));
+}
+
+void FakePlatform::FailDeleteOf(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  failing_deletes_.insert(Normal(path));
+}
+
+void FakePlatform::FailMoveOf(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  failing_moves_.insert(Normal(path));
+}
+
+void FakePlatform::QueueKey(int key, int after_polls) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  keys_.emplace_back(key, after_polls);
+}
+
+int FakePlatform::open_count(const std::string& path) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = open_counts_.find(Normal(path));
+  return it == open_counts_.end() ? 0 : it->second;
+}
+
+std::string FakePlatform::DirectoryPart(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::vector<std::string> FakePlatform::FindFiles(const std::string& mask) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string m = Normal(mask);
+  size_t slash = m.rfind('/');
+  std::string dir = slash == std::string::npos ? "" : m.substr(0, slash + 1);
+  std::string pattern = slash == std::string::npos ? m : m.substr(slash + 1);
+  if (pattern.empty()) pattern = "*";
+  std::vector<std::string> names;
+  for (const auto& [path, data] : files_) {
+    if (path.size() <= dir.size() || path.compare(0, dir.size(), dir) != 0) {
+      continue;
+    }
+    std::string name = path.substr(dir.size());
+    if (name.find('/') != std::string::npos || name[0] == '.') continue;
+    if (pattern == "*.*" || WildMatch(pattern, 0, name, 0)) {
+      names.push_back(name);
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool FakePlatform::FileExists(const std::string& name) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string n = Normal(name);
+  return files_.count(n) != 0 && !IsHidden(n);
+}
+
+bool FakePlatform::SameFile(const std::string& a, const std::string& b) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string na = Normal(a);
+  return na == Normal(b) && files_.count(na) != 0;
+}
+
+std::unique_ptr<ReadableFile> FakePlatform::OpenForReading(
+    const std::string& name) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string n = Normal(name);
+  ++open_counts_[n];
+  auto it = files_.find(n);
+  if (it == files_.end() || unreadable_.count(n) != 0) return nullptr;
+  return std::make_unique<FakeReadableFile>(it->second);
+}
+
+bool FakePlatform::ReadWholeFile(const std::string& name, std::string* data) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string n = Normal(name);
+  ++open_counts_[n];
+  auto it = files_.find(n);
+  if (it == files_.end() || unreadable_.count(n) != 0) return false;
+  *data = it->second;
+  return true;
+}
+
+std::unique_ptr<WritableFile> FakePlatform::CreateForWriting(
+    const std::string& name) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string n = Normal(name);
+  if (directories_.count(n) != 0) return nullptr;
+  bool fail = failing_writes_.count(n) != 0;
+  if (!fail) files_[n].clear();
+  return std::make_unique<FakeWritableFile>(this, n, fail);
+}
+
+bool FakePlatform::DeleteFile(const std::string& name) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string n = Normal(name);
+  if (failing_deletes_.count(n) != 0) return false;
+  return files_.erase(n) != 0;
+}
+
+bool FakePlatform::MoveFile(const std::string& from, const std::string& to) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string f = Normal(from);
+  std::string t = Normal(to);
+  if (failing_moves_.count(f) != 0) return false;
+  auto it = files_.find(f);
+  if (it == files_.end() || files_.count(t) != 0 || directories_.count(t)) {
+    return false;
+  }
+  std::string data = it->second;
+  files_.erase(it);
+  files_[t] = data;
+  return true;
+}
+
+void FakePlatform::Write(std::string_view text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  output_.append(text);
+  screen_log_.append(text);
+  for (char c : text) {
+    if (c == '\n' || c == '\r') {
+      column_ = 0;
+    } else {
+      ++column_;
+    }
+  }
+}
+
+void FakePlatform::MoveToColumn(int column) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!terminal_) return;
+  column_ = column;
+  screen_log_ += "{col " + std::to_string(column) + "}";
+}
+
+void FakePlatform::SetCursorVisible(bool visible) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!terminal_) return;
+  screen_log_ += visible ? "{show}" : "{hide}";
+}
+
+int FakePlatform::PollKey() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++poll_count_;
+  if (keys_.empty()) return kNoKey;
+  if (keys_.front().second > 0) {
+    --keys_.front().second;
+    return kNoKey;
+  }
+  int key = keys_.front().first;
+  keys_.pop_front();
+  return key;
+}
+
+}  // namespace mavoscan
