@@ -1,12 +1,96 @@
 #include "frontblock/sample_collection.h"
 
-namespace mavoscan {
+#include <algorithm>
+#include <memory>
+#include <set>
 
-// TODO(frontblock): placeholder until the collection lands.
-bool CollectSamples(Platform&, const std::string&, const std::string&, int64_t,
-                    SampleCollection*, std::string* err) {
-  *err = "not built yet\r\n";
-  return false;
+#include "common/console.h"
+#include "common/text.h"
+
+namespace mavoscan {
+namespace {
+
+// The upper-cased text after a name's last "." (the whole name without a
+// dot), spaces trimmed at both ends.
+std::string ExtensionOf(const std::string& name) {
+  size_t dot = name.rfind('.');
+  std::string piece = dot == std::string::npos ? name : name.substr(dot + 1);
+  size_t begin = piece.find_first_not_of(' ');
+  if (begin == std::string::npos) return std::string();
+  size_t end = piece.find_last_not_of(' ');
+  return UpperCase(std::string_view(piece).substr(begin, end - begin + 1));
+}
+
+std::string OpenError(const std::string& path) {
+  return "\r\n* Error: Unable to open file <" + path + ">\r\n";
+}
+
+}  // namespace
+
+bool CollectSamples(Platform& platform, const std::string& mask_argument,
+                    const std::string& sample_path, int64_t base_file_count,
+                    SampleCollection* collection, std::string* err) {
+  PrintLine(platform, "Checking files...");
+  if (collection->front_blocks.empty()) collection->front_blocks.emplace_back();
+  collection->header_block_size = std::max(collection->header_block_size, 0);
+
+  // A set rather than "|"-joined text: a name may itself hold "|", which
+  // would make a different name look taken.
+  std::set<std::string> taken;
+  int count = 0;
+  for (const std::string& name : platform.FindFiles(mask_argument)) {
+    if (!taken.insert(name).second) continue;
+    std::string path = sample_path + name;
+
+    std::string extension = ExtensionOf(name);
+    if (count == 0) {
+      collection->common_extension = extension;
+    } else if (extension != collection->common_extension) {
+      collection->common_extension.clear();
+    }
+
+    std::unique_ptr<ReadableFile> file = platform.OpenForReading(path);
+    if (file == nullptr) {
+      *err = OpenError(path);
+      return false;
+    }
+    int64_t size = file->Size();
+    if (collection->header_block_size > size) {
+      collection->header_block_size =
+          static_cast<int>(std::max<int64_t>(size, 0));
+    }
+    std::string block;
+    if (!file->ReadAt(0, static_cast<size_t>(collection->header_block_size),
+                      &block)) {
+      *err = OpenError(path);
+      return false;
+    }
+    // A file that shrank since its size was taken gives fewer bytes; the
+    // compared length must never exceed any stored block.
+    if (block.size() < static_cast<size_t>(collection->header_block_size)) {
+      collection->header_block_size = static_cast<int>(block.size());
+    }
+
+    collection->samples.push_back(SampleEntry{path, size});
+    collection->front_blocks.push_back(std::move(block));
+    ++count;
+    if (count >= kMaxSamples) break;
+  }
+
+  if (count == 0) {
+    *err = "\r\n* Error: no matching files!\r\n";
+    return false;
+  }
+  if (base_file_count + count == 1) {
+    *err =
+        "\r\n* Error: You need to scan at least 2 files (the more, the "
+        "better!),\r\n         or refine an existing def\r\n";
+    return false;
+  }
+  PrintLine(platform, "Found" + ConsoleNumber(count) + " matching files");
+  PrintLine(platform, "Header Block Size:" +
+                          ConsoleNumber(collection->header_block_size));
+  return true;
 }
 
 }  // namespace mavoscan
