@@ -1,0 +1,209 @@
+#include "output/definition_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "fakes/fake_platform.h"
+
+namespace mavoscan {
+namespace {
+
+const LocalTime kMorning{2026, 3, 7, 9, 5, 3};
+
+PatternList TwoPatterns() {
+  return {{std::string("MZ\x90\0", 4), 0}, {std::string("\x01\x02", 2), 60}};
+}
+
+TEST(DefinitionWriter, CompleteFileBytes) {
+  DefinitionInfo info = NewDefinitionInfo("BIN", 12);
+  info.refine = "5 by Someone";
+  std::vector<std::string> strings = {std::string("M\0Z\0", 4), "HELLO"};
+  std::string expected =
+      "<Mavo ver=\"2.00\">\r\n"
+      "\t<Info>\r\n"
+      "\t\t<FileType>Enter a useful file type description</FileType>\r\n"
+      "\t\t<Ext>BIN</Ext>\r\n"
+      "\t\t<ExtraInfo>\r\n"
+      "\t\t\t<Rem></Rem>\r\n"
+      "\t\t\t<RefURL></RefURL>\r\n"
+      "\t\t</ExtraInfo>\r\n"
+      "\t\t<User>Your name for the credits!</User>\r\n"
+      "\t\t<E-Mail>Your antispam-encoded e-mail!</E-Mail>\r\n"
+      "\t\t<Home>Your Home Page</Home>\r\n"
+      "\t</Info>\r\n"
+      "\t<General>\r\n"
+      "\t\t<FileNum>12</FileNum>\r\n"
+      "\t\t<Refine>5 by Someone</Refine>\r\n"
+      "\t\t<CheckStrings>True</CheckStrings>\r\n"
+      "\t\t<Date>\r\n"
+      "\t\t\t<Year>2026</Year>\r\n"
+      "\t\t\t<Month>03</Month>\r\n"
+      "\t\t\t<Day>07</Day>\r\n"
+      "\t\t</Date>\r\n"
+      "\t\t<Time>\r\n"
+      "\t\t\t<Hour>09</Hour>\r\n"
+      "\t\t\t<Min>05</Min>\r\n"
+      "\t\t\t<Sec>03</Sec>\r\n"
+      "\t\t</Time>\r\n"
+      "\t\t<Creator>MavoScan32 v1.56</Creator>\r\n"
+      "\t</General>\r\n"
+      "\t<FrontBlock>\r\n"
+      "\t\t<Pattern>\r\n"
+      "\t\t\t<Bytes>4D5A9000</Bytes>\r\n"
+      "\t\t\t<ASCII> M Z</ASCII>\r\n"
+      "\t\t\t<Pos>0</Pos>\r\n"
+      "\t\t</Pattern>\r\n"
+      "\t\t<Pattern>\r\n"
+      "\t\t\t<Bytes>0102</Bytes>\r\n"
+      "\t\t\t<Pos>60</Pos>\r\n"
+      "\t\t</Pattern>\r\n"
+      "\t</FrontBlock>\r\n"
+      "\t<GlobalStrings>\r\n"
+      "\t\t<String>M'Z'</String>\r\n"
+      "\t\t<String>HELLO</String>\r\n"
+      "\t</GlobalStrings>\r\n"
+      "</Mavo>\r\n";
+  EXPECT_EQ(
+      RenderDefinition(info, true, true, TwoPatterns(), strings, kMorning),
+      expected);
+}
+
+TEST(DefinitionWriter, OptionalLines) {
+  struct Row {
+    const char* name;
+    std::string refine;
+    bool scan_strings;
+    bool write_strings;
+    std::vector<std::string> strings;
+    bool has_refine, has_check, has_strings;
+  };
+  const Row rows[] = {
+      {"new, /NS", "", false, false, {}, false, false, false},
+      {"scan but nothing found", "", true, true, {}, false, true, false},
+      {"strings found", "", true, true, {"AB"}, false, true, true},
+      {"strings kept out", "", true, false, {"AB"}, false, true, false},
+      {"refined", "3 by X", false, false, {}, true, false, false},
+  };
+  for (const Row& row : rows) {
+    DefinitionInfo info = NewDefinitionInfo("", -3);
+    info.refine = row.refine;
+    std::string text =
+        RenderDefinition(info, row.scan_strings, row.write_strings,
+                         TwoPatterns(), row.strings, kMorning);
+    auto has = [&text](const char* line) {
+      return text.find(line) != std::string::npos;
+    };
+    EXPECT_EQ(has("\t\t<Refine>"), row.has_refine) << row.name;
+    EXPECT_EQ(has("\t\t<CheckStrings>True</CheckStrings>\r\n"), row.has_check)
+        << row.name;
+    EXPECT_EQ(has("\t<GlobalStrings>\r\n"), row.has_strings) << row.name;
+    EXPECT_EQ(has("\t</GlobalStrings>\r\n"), row.has_strings) << row.name;
+    EXPECT_TRUE(has("\t\t<Ext></Ext>\r\n")) << row.name;
+    EXPECT_TRUE(has("\t\t<FileNum>-3</FileNum>\r\n")) << row.name;
+  }
+}
+
+TEST(DefinitionWriter, DateAndTimeDigits) {
+  DefinitionInfo info = NewDefinitionInfo("X", 2);
+  std::string text = RenderDefinition(info, false, false, TwoPatterns(), {},
+                                      LocalTime{2027, 12, 31, 23, 59, 0});
+  EXPECT_NE(text.find("<Year>2027</Year>\r\n\t\t\t<Month>12</Month>\r\n"
+                      "\t\t\t<Day>31</Day>"),
+            std::string::npos);
+  EXPECT_NE(text.find("<Hour>23</Hour>\r\n\t\t\t<Min>59</Min>\r\n"
+                      "\t\t\t<Sec>00</Sec>"),
+            std::string::npos);
+}
+
+TEST(DefinitionWriter, HexText) {
+  EXPECT_EQ(HexText(std::string("MZ\x90\0", 4)), "4D5A9000");
+  EXPECT_EQ(HexText("&A"), "2641");
+  EXPECT_EQ(HexText("\xFF\x0A\x7F"), "FF0A7F");
+  EXPECT_EQ(HexText(""), "");
+}
+
+TEST(DefinitionWriter, DisplayText) {
+  struct Row {
+    const char* name;
+    std::string bytes;
+    std::string display;
+  };
+  const Row rows[] = {
+      {"trailing unprintables dropped", std::string("MZ\x90\0", 4), " M Z"},
+      {"PK", "PK\x03\x04", " P K"},
+      {"all printable", "%PDF", " % P D F"},
+      {"angle bracket inside", "<A", " . A"},
+      {"ampersand inside", "&A", " . A"},
+      {"only NULs", std::string(3, '\0'), ""},
+      {"dot and space", ". ", ""},
+      {"inner spaces and dots stay", "A. .B", " A .   . B"},
+      {"tilde and DEL", "~\x7F", " ~"},
+      {"high bytes", "\x80\xFFZ\xE9", " . . Z"},
+      {"greater-than last", "Z>", " Z"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(DisplayText(row.bytes), row.display) << row.name;
+  }
+}
+
+TEST(DefinitionWriter, WritesFileDatedByThePlatformClock) {
+  FakePlatform fake;
+  fake.SetTime(kMorning);
+  fake.AddFile("out.xml", "old content that is longer than nothing");
+  DefinitionInfo info = NewDefinitionInfo("BIN", 2);
+  std::string err;
+  ASSERT_TRUE(WriteDefinition(fake, "out.xml", info, true, true, TwoPatterns(),
+                              {"AB"}, &err));
+  EXPECT_EQ(
+      fake.FileData("out.xml"),
+      RenderDefinition(info, true, true, TwoPatterns(), {"AB"}, kMorning));
+  EXPECT_EQ(fake.output(), "");
+}
+
+TEST(DefinitionWriter, FailuresAreReported) {
+  struct Row {
+    const char* name;
+    bool directory;
+  };
+  for (const Row& row : {Row{"write fails", false}, Row{"directory", true}}) {
+    FakePlatform fake;
+    if (row.directory) {
+      fake.AddDirectory("newtype.mavo.xml");
+    } else {
+      fake.FailWritesTo("newtype.mavo.xml");
+    }
+    std::string err;
+    EXPECT_FALSE(WriteDefinition(fake, kNewDefinitionFile,
+                                 NewDefinitionInfo("", 2), false, false,
+                                 TwoPatterns(), {}, &err))
+        << row.name;
+    EXPECT_EQ(err, "\r\n* Error: unable to write file newtype.mavo.xml!\r\n")
+        << row.name;
+    EXPECT_EQ(fake.FileData("newtype.mavo.xml"), "") << row.name;
+  }
+}
+
+// Takes every byte but loses them on close, as a full disk can.
+class LosingPlatform : public FakePlatform {
+ public:
+  std::unique_ptr<WritableFile> CreateForWriting(const std::string&) override {
+    class LosingFile : public WritableFile {
+     public:
+      bool Append(std::string_view) override { return true; }
+      bool Close() override { return false; }
+    };
+    return std::make_unique<LosingFile>();
+  }
+};
+
+TEST(DefinitionWriter, FailedCloseIsNotSuccess) {
+  LosingPlatform fake;
+  std::string err;
+  EXPECT_FALSE(WriteDefinition(fake, "def.xml", NewDefinitionInfo("", 2), false,
+                               false, TwoPatterns(), {}, &err));
+  EXPECT_EQ(err, "\r\n* Error: unable to write file def.xml!\r\n");
+}
+
+}  // namespace
+}  // namespace mavoscan
