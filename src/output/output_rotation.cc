@@ -1,13 +1,59 @@
 #include "output/output_rotation.h"
 
-namespace mavoscan {
+#include "output/definition_writer.h"
 
-bool CheckRefinableInPlace(Platform&, const std::string&, std::string*) {
+namespace mavoscan {
+namespace {
+
+// Removes the old backup so that a file can be moved to its name. False
+// with *err set when it exists and cannot be deleted.
+bool ClearBackup(Platform& platform, std::string* err) {
+  if (!platform.FileExists(kBackupFile) || platform.DeleteFile(kBackupFile)) {
+    return true;
+  }
+  *err = std::string("\r\n* Error: unable to delete the old backup file ") +
+         kBackupFile + "!\r\n";
+  return false;
+}
+
+bool MoveToBackup(Platform& platform, const std::string& file,
+                  std::string* err) {
+  if (platform.MoveFile(file, kBackupFile)) return true;
+  *err = "\r\n* Error: unable to move " + file + " to the backup file " +
+         kBackupFile + "!\r\n";
+  return false;
+}
+
+}  // namespace
+
+bool CheckRefinableInPlace(Platform& platform,
+                           const std::string& definition_file,
+                           std::string* err) {
+  // Identity, not spelling: "./newtype.mavo.xml.bak", an absolute path or a
+  // link to it would all be deleted by the rotation before being moved.
+  if (platform.FileExists(kBackupFile) &&
+      platform.SameFile(definition_file, kBackupFile)) {
+    *err = std::string("\r\n* Error: the backup file ") + kBackupFile +
+           " cannot be refined in place!\r\n";
+    return false;
+  }
   return true;
 }
 
-bool RotateOutput(Platform&, bool, const std::string&, std::string*) {
-  return true;
+bool RotateOutput(Platform& platform, bool refining,
+                  const std::string& definition_file, std::string* err) {
+  // Each step stops the run when it fails, so the writer never replaces a
+  // previous definition that has not reached the backup name.
+  if (refining) {
+    // The run has just loaded the base definition, so it is moved without
+    // an existence test. A new-definition file here plays no part.
+    return ClearBackup(platform, err) &&
+           MoveToBackup(platform, definition_file, err);
+  }
+  // Without a previous definition an existing backup stays as it is.
+  if (!platform.FileExists(kNewDefinitionFile)) return true;
+  return ClearBackup(platform, err) &&
+         MoveToBackup(platform, kNewDefinitionFile, err);
 }
 
 }  // namespace mavoscan
