@@ -1,0 +1,17 @@
+// Builds the tool with the plain reference string analysis from the tests in
+// place of the fast one, so the benchmark can compare the two end to end.
+
+#include "strings/string_analysis.h"
+#include "strings/string_oracle.h"
+
+namespace mavoscan {
+
+bool AnalyseStrings(Platform& platform, bool rescan,
+                    const std::vector<std::string>& inherited,
+                    SampleSet* samples, std::vector<std::string>* strings,
+                    std::string* err) {
+  return OracleAnalyseStrings(platform, rescan, inherited, samples, strings,
+                              err);
+}
+
+}  // namespace mavoscan
