@@ -158,6 +158,10 @@ bool WriteDefinition(Platform& platform, const std::string& output_file,
   bool written = file != nullptr && file->Append(text);
   if (file != nullptr && !file->Close()) written = false;
   if (!written) {
+    // A cut-off definition left behind could later be loaded as a base
+    // definition and silently lose patterns; the replaced file is safe as
+    // the backup by now, so the partial one goes.
+    if (file != nullptr) platform.DeleteFile(output_file);
     *err = "\r\n* Error: unable to write file " + output_file + "!\r\n";
   }
   return written;

@@ -187,22 +187,34 @@ TEST(DefinitionWriter, FailuresAreReported) {
 // Takes every byte but loses them on close, as a full disk can.
 class LosingPlatform : public FakePlatform {
  public:
-  std::unique_ptr<WritableFile> CreateForWriting(const std::string&) override {
+  std::unique_ptr<WritableFile> CreateForWriting(
+      const std::string& name) override {
     class LosingFile : public WritableFile {
      public:
-      bool Append(std::string_view) override { return true; }
+      LosingFile(FakePlatform* fake, std::string name)
+          : fake_(fake), name_(std::move(name)) {}
+      bool Append(std::string_view data) override {
+        fake_->AddFile(name_, fake_->FileData(name_) + std::string(data));
+        return true;
+      }
       bool Close() override { return false; }
+
+     private:
+      FakePlatform* fake_;
+      std::string name_;
     };
-    return std::make_unique<LosingFile>();
+    AddFile(name, "");
+    return std::make_unique<LosingFile>(this, name);
   }
 };
 
-TEST(DefinitionWriter, FailedCloseIsNotSuccess) {
+TEST(DefinitionWriter, FailedCloseIsNotSuccessAndLeavesNoPartialFile) {
   LosingPlatform fake;
   std::string err;
   EXPECT_FALSE(WriteDefinition(fake, "def.xml", NewDefinitionInfo("", 2), false,
                                false, TwoPatterns(), {}, &err));
   EXPECT_EQ(err, "\r\n* Error: unable to write file def.xml!\r\n");
+  EXPECT_FALSE(fake.HasFile("def.xml"));
 }
 
 }  // namespace
