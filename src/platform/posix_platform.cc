@@ -431,7 +431,7 @@ class PosixPlatform : public Platform {
         slash == std::string::npos ? mask : mask.substr(slash + 1);
     if (pattern.empty()) {
       if (slash == std::string::npos) return names;
-      pattern = "*";  // "dir/" stands for every file of dir
+      pattern.assign(1, '*');  // "dir/" stands for every file of dir
     }
     if (!UsablePath(directory)) return names;
     bool every_name = pattern == "*" || pattern == "*.*";
