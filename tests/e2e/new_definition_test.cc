@@ -286,5 +286,22 @@ TEST(NewDefinition, OutputNameIsADirectory) {
   EXPECT_EQ(dir.Read(kBackup), "old backup");
 }
 
+// A directory the tool may not write to (it runs as nobody when the test
+// runs as root).
+TEST(NewDefinition, OutputDirectoryNotWritable) {
+  TempDir dir;
+  WriteThreeSamples(dir);
+  dir.Chmod(".", 0555);
+  RunResult run = dir.Run({"*.bin", "/NS"}, {.drop_root = true});
+  dir.Chmod(".", 0700);
+  if (run.exit_code == 125) GTEST_SKIP() << run.err;
+  EXPECT_TRUE(run.out.ends_with(
+      Lines({"Writing XML file <newtype.mavo.xml>...", "",
+             "* Error: unable to write file newtype.mavo.xml!"})))
+      << run.out;
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_FALSE(dir.Exists(kOutput));
+}
+
 }  // namespace
 }  // namespace mavoscan::e2e

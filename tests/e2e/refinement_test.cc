@@ -391,6 +391,22 @@ TEST(Refinement, UnusableBaseDefinitions) {
   }
 }
 
+// A base definition that exists but cannot be read (the tool runs as nobody
+// when the test runs as root).
+TEST(Refinement, UnreadableBaseDefinition) {
+  TempDir dir;
+  dir.Write("base.mavo.xml", HandWrittenBase());
+  WriteNewSamples(dir);
+  dir.Chmod("base.mavo.xml", 0);
+  dir.Chmod(".", 0755);
+  RunResult run = dir.Run({"new/*.bin", "base.mavo.xml"}, {.drop_root = true});
+  if (run.exit_code == 125) GTEST_SKIP() << run.err;
+  EXPECT_EQ(run.out,
+            Join({Banner(), Lines({"", "Refining definition <base.mavo.xml>",
+                                   "* Error: unable to load definition!"})}));
+  EXPECT_EQ(run.exit_code, 1);
+}
+
 // The base's file count counts toward the minimum of two samples.
 TEST(Refinement, SingleSampleNeedsACountingBase) {
   TempDir dir;
