@@ -273,7 +273,10 @@ std::vector<std::string> SetThreePhrases() {
       if (w > 0) phrase.push_back(' ');
       phrase += AnyWord(rng);
     }
-    if (p % 5 == 0) phrase += " " + std::to_string(rng.Range(10, 9999));
+    if (p % 5 == 0) {
+      phrase += ' ';
+      phrase += std::to_string(rng.Range(10, 9999));
+    }
     phrases.push_back(phrase);
   }
   return phrases;
@@ -284,8 +287,12 @@ std::vector<std::string> SetFourKeywords(bool tail) {
   std::vector<std::string> keywords;
   for (int k = 0; k < 12; ++k) {
     std::string keyword = tail ? "TAIL." : "HEAD-";
-    keyword += AnyWord(rng) + "_" + AnyWord(rng);
-    keyword += "(" + std::to_string(rng.Range(100, 99999)) + ")";
+    keyword += AnyWord(rng);
+    keyword += '_';
+    keyword += AnyWord(rng);
+    keyword += '(';
+    keyword += std::to_string(rng.Range(100, 99999));
+    keyword += ')';
     keywords.push_back(keyword);
   }
   return keywords;
@@ -438,11 +445,11 @@ bool EnsureSet(int set, const std::string& dir, bool* generated,
   if (RegularFileSize(stamp_path) >= 0 && !RemoveFile(stamp_path, err)) {
     return false;
   }
-  if (!DeleteFiles(dir,
-                   "s" + std::to_string(set) + "_*" + SampleMask(set).substr(1),
-                   err)) {
-    return false;
-  }
+  std::string sample_names = "s";
+  sample_names += std::to_string(set);
+  sample_names += "_*";
+  sample_names += SampleMask(set).substr(1);
+  if (!DeleteFiles(dir, sample_names, err)) return false;
   for (int i = 0; i < SampleCount(set); ++i) {
     if (!WriteBytes(dir + "/" + SampleName(set, i), MakeSample(set, i), err)) {
       return false;
