@@ -1,9 +1,157 @@
 #include "strings/string_analysis.h"
 
-namespace mavoscan {
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string_view>
 
-bool AnalyseStrings(Platform&, bool, const std::vector<std::string>&,
-                    SampleSet*, std::vector<std::string>*, std::string*) {
+#include "common/console.h"
+#include "common/text.h"
+#include "strings/candidates.h"
+#include "strings/erasure.h"
+#include "strings/presence.h"
+#include "strings/progress_ticks.h"
+#include "strings/raw_strings.h"
+#include "strings/sample_text.h"
+
+namespace mavoscan {
+namespace {
+
+constexpr int kPresenceTickEvery = 23;
+constexpr int kErasureTickEvery = 33;
+constexpr std::string_view kAborted = "\r\nAborted...\r\n";
+
+// How many of `steps` a share of done / total of some work stands for.
+int64_t Share(int64_t steps, uint64_t done, uint64_t total) {
+  if (total == 0 || done >= total) return steps;
+  return static_cast<int64_t>(static_cast<long double>(steps) * done / total);
+}
+
+bool Abort(std::string* err) {
+  *err = std::string(kAborted);
+  return false;
+}
+
+// Phase 1 tests the candidates against the first sample, Phase 2 against
+// each of the others. The percentages are those of visiting every candidate
+// in every sample, shown as the sample's work advances.
+bool PresencePasses(Platform& platform, bool rescan, const SampleSet& samples,
+                    std::string_view first_text, int64_t k_count,
+                    PresenceTracker* presence, std::string* err) {
+  const int64_t n = static_cast<int64_t>(samples.size());
+  ProgressTicks ticks(kPresenceTickEvery);
+  std::optional<ProgressLine> line;
+  line.emplace(platform, "Phase 1...");
+  ticks.StartPhase(&*line, 0, k_count);
+  for (int64_t k = 0; k < n; ++k) {
+    const SampleEntry& sample = samples[static_cast<size_t>(k)];
+    const int64_t base = k * k_count;
+    std::string text;
+    const bool needs_text = !presence->AllGone();
+    if (needs_text ? !ReadSampleText(platform, sample, &text, err)
+                   : !CheckSampleReadable(platform, sample, err)) {
+      return false;
+    }
+    // In a fresh scan every candidate was cut from the first sample's text,
+    // so its pass finds them all unless the file has changed since.
+    if (needs_text && !(rescan && k == 0 && text == first_text)) {
+      auto report = [&](uint64_t done, uint64_t total) {
+        ticks.ShowThrough(base + Share(k_count, done, total));
+        return !EscapePressed(platform);
+      };
+      if (!presence->Narrow(text, report)) return Abort(err);
+    }
+    ticks.ShowThrough(base + k_count);
+    if (EscapePressed(platform)) return Abort(err);
+    if (k == 0) {
+      line->Finish();
+      line.emplace(platform, "Phase 2...");
+      ticks.StartPhase(&*line, k_count, k_count * (n - 1));
+    }
+  }
+  line->Finish();
+  return true;
+}
+
+bool ErasurePass(Platform& platform,
+                 const std::vector<std::string_view>& accepted,
+                 const PresenceTracker& presence, int64_t k_count,
+                 std::vector<std::string_view>* survivors, std::string* err) {
+  ProgressLine line(platform, "Erasing substrings...");
+  ProgressTicks ticks(kErasureTickEvery);
+  ticks.StartPhase(&line, 0, k_count);
+  auto report = [&](uint64_t done, uint64_t total) {
+    ticks.ShowThrough(Share(k_count, done, total));
+    return !EscapePressed(platform);
+  };
+  if (!EraseContained(accepted, presence, report, survivors)) {
+    return Abort(err);
+  }
+  ticks.ShowThrough(k_count);
+  if (EscapePressed(platform)) return Abort(err);
+  line.Finish();
+  return true;
+}
+
+}  // namespace
+
+bool AnalyseStrings(Platform& platform, bool rescan,
+                    const std::vector<std::string>& inherited,
+                    SampleSet* samples, std::vector<std::string>* strings,
+                    std::string* err) {
+  strings->clear();
+  if (samples->empty()) return true;
+  std::stable_sort(samples->begin(), samples->end(),
+                   [](const SampleEntry& a, const SampleEntry& b) {
+                     return a.size < b.size;
+                   });
+
+  // Raw strings, and later every candidate, are views into this one text.
+  std::string backing;
+  std::vector<std::string_view> raw;
+  if (rescan) {
+    PrintLine(platform, "Scanning for raw strings...");
+    if (!ReadSampleText(platform, samples->front(), &backing, err)) {
+      return false;
+    }
+    const int64_t fields = CutRawStrings(backing, &raw);
+    PrintLine(platform, "Raw string(s) found:" + ConsoleNumber(fields));
+  } else {
+    for (const std::string& s : inherited) backing += s;
+    size_t at = 0;
+    for (const std::string& s : inherited) {
+      std::string_view entry = std::string_view(backing).substr(at, s.size());
+      if (TrimPads(entry).size() >= kMinStringLength) raw.push_back(entry);
+      at += s.size();
+    }
+  }
+
+  PrintLine(platform, "Pre-filtering strings...");
+  const std::vector<std::string_view> accepted =
+      AcceptRawStrings(std::move(raw));
+  PresenceTracker presence(accepted, backing);
+  const int64_t k_count = WalkCandidates(
+      accepted,
+      [&](size_t, std::string_view word, int64_t) { presence.AddWord(word); },
+      [](size_t, const RawLayout&) {});
+
+  std::vector<std::string_view> survivors;
+  {
+    HiddenCursor hidden(platform);
+    if (!PresencePasses(platform, rescan, *samples, backing, k_count, &presence,
+                        err)) {
+      return false;
+    }
+    if (k_count > 0 &&
+        !ErasurePass(platform, accepted, presence, k_count, &survivors, err)) {
+      return false;
+    }
+  }
+
+  OrderByLength(&survivors);
+  for (std::string_view s : survivors) strings->emplace_back(s);
+  PrintLine(platform, "String(s) found:" +
+                          ConsoleNumber(static_cast<int64_t>(strings->size())));
   return true;
 }
 

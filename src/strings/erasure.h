@@ -1,0 +1,26 @@
+#ifndef MAVOSCAN_STRINGS_ERASURE_H_
+#define MAVOSCAN_STRINGS_ERASURE_H_
+
+#include <string_view>
+#include <vector>
+
+#include "strings/presence.h"
+
+namespace mavoscan {
+
+// The candidates left when every candidate contained in another one at
+// least as long has been erased: the distinct present texts that no longer
+// present text contains, each at the place of its last copy, gathered in
+// candidate-list order (views into the raw strings' backing text). Returns
+// false when `report` asked to stop.
+bool EraseContained(const std::vector<std::string_view>& accepted,
+                    const PresenceTracker& presence, const WorkReport& report,
+                    std::vector<std::string_view>* survivors);
+
+// Orders `strings` longest first, exactly as the list's gap procedure does
+// (strings of equal length end up in the order it leaves them).
+void OrderByLength(std::vector<std::string_view>* strings);
+
+}  // namespace mavoscan
+
+#endif  // MAVOSCAN_STRINGS_ERASURE_H_

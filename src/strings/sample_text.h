@@ -1,0 +1,31 @@
+#ifndef MAVOSCAN_STRINGS_SAMPLE_TEXT_H_
+#define MAVOSCAN_STRINGS_SAMPLE_TEXT_H_
+
+#include <cstdint>
+#include <string>
+
+#include "common/records.h"
+#include "platform/platform.h"
+
+namespace mavoscan {
+
+// A sample up to this size is examined whole; a larger one as its first and
+// last half of it, joined by "|".
+constexpr int64_t kWholeReadLimit = 10485760;
+
+// Reads `sample` as the string passes see it: its bytes (or head, "|" and
+// tail), upper-cased. A read that fails part-way leaves the bytes read so far
+// (a failed piece counts as empty). Returns false with *err set to the text
+// to print ("\r\n* Error: Unable to find file <path>\r\n" or "... open ...")
+// when the file is gone or cannot be opened.
+bool ReadSampleText(Platform& platform, const SampleEntry& sample,
+                    std::string* text, std::string* err);
+
+// The two checks of ReadSampleText without reading: for a pass that needs
+// nothing from the sample's text but must fail where reading it would.
+bool CheckSampleReadable(Platform& platform, const SampleEntry& sample,
+                         std::string* err);
+
+}  // namespace mavoscan
+
+#endif  // MAVOSCAN_STRINGS_SAMPLE_TEXT_H_
