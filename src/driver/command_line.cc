@@ -11,6 +11,11 @@ namespace {
 
 bool IsSeparator(char c) { return c == ' ' || c == '\t'; }
 
+bool IsStringSwitch(const std::string& argument) {
+  std::string upper = UpperCase(argument);
+  return upper == "/NS" || upper == "/FS";
+}
+
 }  // namespace
 
 std::string NextArgument(std::string* text) {
@@ -43,8 +48,9 @@ std::string NextArgument(std::string* text) {
   return argument;
 }
 
-ParseOutcome ParseCommandLine(const std::string& text, RunOptions* options,
-                              std::string* err) {
+ParseOutcome ParseCommandLine(
+    const std::string& text, RunOptions* options, std::string* err,
+    const std::function<bool(const std::string&)>& is_file) {
   if (std::count(text.begin(), text.end(), '"') % 2 != 0) {
     *err = "* Error: double quotes doesn't match!";
     return ParseOutcome::kError;
@@ -64,7 +70,13 @@ ParseOutcome ParseCommandLine(const std::string& text, RunOptions* options,
   }
 
   std::string argument = NextArgument(&rest);
-  if (!argument.empty() && argument[0] != '/') {
+  // A leading "/" marks a switch, but on POSIX it also starts every
+  // absolute path; an existing file that is not one of the two switches is
+  // therefore taken as the base definition.
+  bool names_file = !argument.empty() &&
+                    (argument[0] != '/' || (!IsStringSwitch(argument) &&
+                                            is_file && is_file(argument)));
+  if (names_file) {
     options->definition_file = argument;
     options->refining = true;
     options->scan_strings = true;

@@ -1,6 +1,7 @@
 #ifndef MAVOSCAN_DRIVER_COMMAND_LINE_H_
 #define MAVOSCAN_DRIVER_COMMAND_LINE_H_
 
+#include <functional>
 #include <string>
 
 #include "platform/platform.h"
@@ -30,8 +31,12 @@ enum class ParseOutcome { kRun, kHelp, kError };
 
 // Parses the command-line text into *options. kError sets *err to the
 // error line; kHelp means the first argument asked for the usage text.
-ParseOutcome ParseCommandLine(const std::string& text, RunOptions* options,
-                              std::string* err);
+// `is_file` tells whether a name is an existing file: a second argument
+// that begins with "/" but is no switch names the base definition when it
+// is one (an absolute path on POSIX).
+ParseOutcome ParseCommandLine(
+    const std::string& text, RunOptions* options, std::string* err,
+    const std::function<bool(const std::string&)>& is_file = nullptr);
 
 void PrintBanner(Platform& platform);
 void PrintUsage(Platform& platform);

@@ -49,7 +49,11 @@ int RunTool(Platform& platform) {
 
   RunOptions options;
   std::string err;
-  switch (ParseCommandLine(platform.CommandLineText(), &options, &err)) {
+  auto is_file = [&platform](const std::string& name) {
+    return platform.FileExists(name);
+  };
+  switch (
+      ParseCommandLine(platform.CommandLineText(), &options, &err, is_file)) {
     case ParseOutcome::kError:
       PrintLine(platform, "");
       PrintLine(platform, err);

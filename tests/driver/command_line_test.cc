@@ -70,6 +70,14 @@ TEST(CommandLine, Parse) {
       {"empty quotes stop the list", "*.bin /NS \"\" /xs", kRun, "", "*.bin",
        "", kNs},
       {"unknown switch", "*.bin /xs", kError, kIllegal + "/xs'"},
+      {"absolute base definition", "*.bin /defs/x.xml /NS", kRun, "", "*.bin",
+       "/defs/x.xml", kNs},
+      {"absolute path that is no file", "*.bin /defs/y.xml", kError,
+       kIllegal + "/defs/y.xml'"},
+      {"a switch even when a file has its name", "*.bin /NS", kRun, "", "*.bin",
+       "", kNs},
+      {"absolute path only in second place", "*.bin a.xml /defs/x.xml", kError,
+       kIllegal + "/defs/x.xml'"},
       {"file after a switch", "*.bin /NS def.xml", kError,
        kIllegal + "def.xml'"},
       {"second file", "*.bin a.xml b.xml", kError, kIllegal + "b.xml'"},
@@ -88,10 +96,13 @@ TEST(CommandLine, Parse) {
       {"--HELP with more", "--HELP /xs", kHelp},
       {"not a help switch", "/he", kRun, "", "/he", "", kDefault},
   };
+  auto is_file = [](const std::string& name) {
+    return name == "/defs/x.xml" || name == "/NS";
+  };
   for (const Row& row : rows) {
     RunOptions options;
     std::string err;
-    ASSERT_EQ(ParseCommandLine(row.text, &options, &err), row.outcome)
+    ASSERT_EQ(ParseCommandLine(row.text, &options, &err, is_file), row.outcome)
         << row.name;
     EXPECT_EQ(err, row.err) << row.name;
     if (row.outcome != kRun) continue;
