@@ -36,8 +36,9 @@ bool DeleteFiles(const std::string& dir, const std::string& mask,
 bool CopyFile(const std::string& from, const std::string& to, std::string* err);
 
 // Reads every file once, fully, with read(2) into one buffer, and returns the
-// seconds that took and the bytes read. A first untimed pass warms the page
-// cache, so the figure is the floor that no reader of these files can beat.
+// seconds that took (the median of three passes) and the bytes read. A first
+// untimed pass warms the page cache, so the figure is the floor that no
+// reader of these files can beat.
 bool MeasureReadFloor(const std::vector<std::string>& paths, double* seconds,
                       int64_t* bytes, std::string* err);
 
