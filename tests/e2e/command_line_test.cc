@@ -9,7 +9,7 @@ namespace mavoscan::e2e {
 namespace {
 
 // Every row ends the run before any sample is looked at.
-TEST(CommandLine, ErrorsAndHelp) {
+TEST(CommandLineRun, ErrorsAndHelp) {
   struct Row {
     const char* name;
     std::vector<std::string> args;
@@ -70,7 +70,7 @@ TEST(CommandLine, ErrorsAndHelp) {
 
 // Arguments the parser accepts go on to the sample collection, which finds
 // nothing in an empty directory.
-TEST(CommandLine, AcceptedArgumentsReachTheCollection) {
+TEST(CommandLineRun, AcceptedArgumentsReachTheCollection) {
   struct Row {
     const char* name;
     std::vector<std::string> args;
@@ -96,7 +96,7 @@ TEST(CommandLine, AcceptedArgumentsReachTheCollection) {
 
 // The second argument names a base definition unless it begins with "/";
 // one that does not exist is reported before any sample is looked at.
-TEST(CommandLine, SecondArgumentIsTheBaseDefinition) {
+TEST(CommandLineRun, SecondArgumentIsTheBaseDefinition) {
   TempDir dir;
   dir.Write("a.bin", FamilySample(0));
   dir.Write("b.bin", FamilySample(1));

@@ -35,7 +35,7 @@ void WriteThreeSamples(const TempDir& dir) {
   dir.Write("c.bin", FamilySample(2));
 }
 
-TEST(NewDefinition, PatternsAndStrings) {
+TEST(NewDefinitionRun, PatternsAndStrings) {
   TempDir dir;
   WriteThreeSamples(dir);
   RunResult run = dir.Run({"*.bin"});
@@ -92,7 +92,7 @@ TEST(NewDefinition, PatternsAndStrings) {
             (std::vector<std::string>{"a.bin", "b.bin", "c.bin", kOutput}));
 }
 
-TEST(NewDefinition, NoStrings) {
+TEST(NewDefinitionRun, NoStrings) {
   TempDir dir;
   WriteThreeSamples(dir);
   RunResult run = dir.Run({"*.bin", "/ns"});
@@ -116,7 +116,7 @@ TEST(NewDefinition, NoStrings) {
 
 // "/FS" without a base definition changes nothing: strings are scanned
 // anyway. "/NS /FS" ends with "/FS" in force.
-TEST(NewDefinition, ForceStringsSwitch) {
+TEST(NewDefinitionRun, ForceStringsSwitch) {
   TempDir dir;
   WriteThreeSamples(dir);
   for (const std::vector<std::string>& args :
@@ -131,7 +131,7 @@ TEST(NewDefinition, ForceStringsSwitch) {
 
 // Letter case, NUL bytes inside strings, single-byte patterns and patterns
 // that have nothing readable.
-TEST(NewDefinition, StringsIgnoreCaseAndKeepNulBytes) {
+TEST(NewDefinitionRun, StringsIgnoreCaseAndKeepNulBytes) {
   TempDir dir;
   dir.Write("x.dat",
             std::string("MVX1\x01Tag line\x01N\0a\0m\0e\0\x01QQQQ\x01", 28));
@@ -169,7 +169,7 @@ TEST(NewDefinition, StringsIgnoreCaseAndKeepNulBytes) {
 // Samples above 10 MiB are read as their first and last 5 MiB joined by a
 // delimiter; the byte between the halves is not looked at. A sample of
 // exactly 10 MiB is read whole.
-TEST(NewDefinition, LargeSamplesAreReadAsHeadAndTail) {
+TEST(NewDefinitionRun, LargeSamplesAreReadAsHeadAndTail) {
   constexpr int64_t kHalf = 5242880;
   struct Row {
     const char* name;
@@ -229,7 +229,7 @@ TEST(NewDefinition, LargeSamplesAreReadAsHeadAndTail) {
 
 // Each new definition keeps the one it replaces as the single backup; a run
 // that replaces nothing leaves the backup alone.
-TEST(NewDefinition, BackupRotation) {
+TEST(NewDefinitionRun, BackupRotation) {
   TempDir dir;
   dir.Write("a.bin", FamilySample(0));
   dir.Write("b.bin", FamilySample(1));
@@ -264,7 +264,7 @@ TEST(NewDefinition, BackupRotation) {
 
 // A directory named like the output counts as no file: nothing is rotated,
 // the write fails, and the directory and the old backup are left alone.
-TEST(NewDefinition, OutputNameIsADirectory) {
+TEST(NewDefinitionRun, OutputNameIsADirectory) {
   TempDir dir;
   WriteThreeSamples(dir);
   dir.Write("newtype.mavo.xml/keep.txt", "keep");
@@ -288,7 +288,7 @@ TEST(NewDefinition, OutputNameIsADirectory) {
 
 // A directory the tool may not write to (it runs as nobody when the test
 // runs as root).
-TEST(NewDefinition, OutputDirectoryNotWritable) {
+TEST(NewDefinitionRun, OutputDirectoryNotWritable) {
   TempDir dir;
   WriteThreeSamples(dir);
   dir.Chmod(".", 0555);

@@ -153,7 +153,7 @@ std::string RefineTail(const std::string& output) {
 // A plain refinement re-tests the base's strings against the new samples
 // (upper-cased, apostrophes as NUL bytes), keeps its descriptive fields and
 // replaces the base file, whose old content becomes the backup.
-TEST(Refinement, KeepsFieldsAndFiltersInheritedStrings) {
+TEST(RefinementRun, KeepsFieldsAndFiltersInheritedStrings) {
   TempDir dir;
   const std::string base = HandWrittenBase();
   dir.Write("base.mavo.xml", base);
@@ -180,7 +180,7 @@ TEST(Refinement, KeepsFieldsAndFiltersInheritedStrings) {
 
 // "/FS" cuts the strings from the new samples afresh; "/NS" drops them, and
 // so does a base that does not say "True" for CheckStrings.
-TEST(Refinement, StringSwitchesAndCheckStrings) {
+TEST(RefinementRun, StringSwitchesAndCheckStrings) {
   struct Row {
     const char* name;
     std::string check_strings;
@@ -238,7 +238,7 @@ TEST(Refinement, StringSwitchesAndCheckStrings) {
 
 // Refining the definition a first run wrote, with the same samples, keeps
 // every pattern and string; the first run's file becomes the backup.
-TEST(Refinement, RoundTripOfNewtype) {
+TEST(RefinementRun, RoundTripOfNewtype) {
   TempDir dir;
   dir.Write("a.bin", FamilySample(0));
   dir.Write("b.bin", FamilySample(1));
@@ -278,7 +278,7 @@ TEST(Refinement, RoundTripOfNewtype) {
 
 // The refined file replaces the base in its own directory; the backup goes
 // to the current directory, and a newtype.mavo.xml there is not touched.
-TEST(Refinement, BaseInAnotherDirectory) {
+TEST(RefinementRun, BaseInAnotherDirectory) {
   TempDir dir;
   const std::string base = HandWrittenBase();
   dir.Write("defs/my.mavo.xml", base);
@@ -308,7 +308,7 @@ TEST(Refinement, BaseInAnotherDirectory) {
 
 // Refining the backup itself would delete the only copy of the base: the
 // run stops before anything changes, however the file is named.
-TEST(Refinement, BackupCannotBeRefinedInPlace) {
+TEST(RefinementRun, BackupCannotBeRefinedInPlace) {
   for (const std::string& name :
        {std::string(kBackup), std::string("./") + kBackup,
         std::string("link.xml"), std::string("new/../") + kBackup}) {
@@ -331,7 +331,7 @@ TEST(Refinement, BackupCannotBeRefinedInPlace) {
 }
 
 // Base definitions that cannot be used end the run before the samples.
-TEST(Refinement, UnusableBaseDefinitions) {
+TEST(RefinementRun, UnusableBaseDefinitions) {
   const std::string not_found = "* Error: definition <base.xml> not found.";
   const std::string unable = "* Error: unable to load definition!";
   struct Row {
@@ -393,7 +393,7 @@ TEST(Refinement, UnusableBaseDefinitions) {
 
 // A base definition that exists but cannot be read (the tool runs as nobody
 // when the test runs as root).
-TEST(Refinement, UnreadableBaseDefinition) {
+TEST(RefinementRun, UnreadableBaseDefinition) {
   TempDir dir;
   dir.Write("base.mavo.xml", HandWrittenBase());
   WriteNewSamples(dir);
@@ -408,7 +408,7 @@ TEST(Refinement, UnreadableBaseDefinition) {
 }
 
 // The base's file count counts toward the minimum of two samples.
-TEST(Refinement, SingleSampleNeedsACountingBase) {
+TEST(RefinementRun, SingleSampleNeedsACountingBase) {
   TempDir dir;
   dir.Write("base.mavo.xml", HandWrittenBase());
   dir.Write("one/a.bin", FamilySample(0));
@@ -435,7 +435,7 @@ TEST(Refinement, SingleSampleNeedsACountingBase) {
 }
 
 // A base without patterns leaves nothing to compare.
-TEST(Refinement, BaseWithoutPatterns) {
+TEST(RefinementRun, BaseWithoutPatterns) {
   TempDir dir;
   std::string base = HandWrittenBase();
   size_t begin = base.find("\t<FrontBlock>");
@@ -456,7 +456,7 @@ TEST(Refinement, BaseWithoutPatterns) {
 }
 
 // The author fields of a new definition come from the settings file.
-TEST(Settings, AuthorFieldsOfANewDefinition) {
+TEST(SettingsRun, AuthorFieldsOfANewDefinition) {
   const std::vector<std::string> placeholders = {
       "Your name for the credits!", "Your antispam-encoded e-mail!",
       "Your Home Page"};
@@ -515,7 +515,7 @@ TEST(Settings, AuthorFieldsOfANewDefinition) {
 
 // Each refinement appends its own credit, naming the user of the settings
 // file, while the definition keeps its original author fields.
-TEST(Settings, CreditChain) {
+TEST(SettingsRun, CreditChain) {
   TempDir dir;
   for (int i = 0; i < 2; ++i) {
     dir.Write("first/s" + std::to_string(i) + ".bin", FamilySample(i));

@@ -25,7 +25,7 @@ const std::string& TooFewFiles() {
   return text;
 }
 
-TEST(SampleCollection, NothingUsableMatches) {
+TEST(SampleCollectionRun, NothingUsableMatches) {
   TempDir dir;
   dir.MakeDir("dir.bin");
   dir.Write(".hidden.bin", FamilySample(0));
@@ -39,7 +39,7 @@ TEST(SampleCollection, NothingUsableMatches) {
 }
 
 // One usable file among entries the search passes over is still one file.
-TEST(SampleCollection, SingleFile) {
+TEST(SampleCollectionRun, SingleFile) {
   TempDir dir;
   dir.Write("only.bin", FamilySample(0));
   dir.Write(".hidden.bin", FamilySample(1));
@@ -51,7 +51,7 @@ TEST(SampleCollection, SingleFile) {
 }
 
 // Links to regular files are samples under their own names.
-TEST(SampleCollection, LinkedFilesAreSamples) {
+TEST(SampleCollectionRun, LinkedFilesAreSamples) {
   TempDir dir;
   dir.Write("real/a.bin", FamilySample(0));
   dir.Symlink("real/a.bin", "a.bin");
@@ -65,7 +65,7 @@ TEST(SampleCollection, LinkedFilesAreSamples) {
 
 // The tool must not be able to read the file; as root it runs as nobody for
 // this, since root reads any file.
-TEST(SampleCollection, UnreadableFile) {
+TEST(SampleCollectionRun, UnreadableFile) {
   TempDir dir;
   dir.Write("sub/a.bin", FamilySample(0));
   dir.Write("sub/b.bin", FamilySample(1));
@@ -82,7 +82,7 @@ TEST(SampleCollection, UnreadableFile) {
 
 // Samples named by a mask with a directory are opened under that directory;
 // a mask that ends in "/" takes every file of the directory.
-TEST(SampleCollection, MaskWithDirectory) {
+TEST(SampleCollectionRun, MaskWithDirectory) {
   struct Row {
     const char* name;
     const char* mask;
@@ -120,7 +120,7 @@ TEST(SampleCollection, MaskWithDirectory) {
 
 // Only the first 2048 files in name order are taken; the last one would
 // leave no common byte if it were.
-TEST(SampleCollection, AtMost2048Samples) {
+TEST(SampleCollectionRun, AtMost2048Samples) {
   TempDir dir;
   for (int i = 0; i < 2048; ++i) {
     char name[16];
@@ -146,7 +146,7 @@ TEST(SampleCollection, AtMost2048Samples) {
 }
 
 // The extension all samples share, upper-cased; empty once two differ.
-TEST(SampleCollection, CommonExtension) {
+TEST(SampleCollectionRun, CommonExtension) {
   struct Row {
     const char* name;
     std::vector<std::string> files;
@@ -176,7 +176,7 @@ TEST(SampleCollection, CommonExtension) {
   }
 }
 
-TEST(SampleCollection, EmptySample) {
+TEST(SampleCollectionRun, EmptySample) {
   TempDir dir;
   dir.Write("a.bin", FamilySample(0));
   dir.Write("b.bin", "");
@@ -193,7 +193,7 @@ TEST(SampleCollection, EmptySample) {
 
 // The smallest sample limits the compared block; no common byte in it ends
 // the run.
-TEST(SampleCollection, NoCommonByte) {
+TEST(SampleCollectionRun, NoCommonByte) {
   TempDir dir;
   dir.Write("a.bin", "ABCD" + std::string(3000, 'x'));
   dir.Write("b.bin", "WXYZ");

@@ -36,7 +36,7 @@ void ExpectCursorShownAgain(const std::string& output) {
   EXPECT_EQ(output.find(kHideCursor, shown), std::string::npos);
 }
 
-TEST(Terminal, EscapeAbortsTheStringPasses) {
+TEST(TerminalRun, EscapeAbortsTheStringPasses) {
   TempDir dir;
   WriteLongSamples(dir);
   PtyResult run = dir.RunOnTerminal({"*.big"}, {"Phase", "Erasing"},
@@ -52,7 +52,7 @@ TEST(Terminal, EscapeAbortsTheStringPasses) {
   EXPECT_FALSE(dir.Exists("newtype.mavo.xml"));
 }
 
-TEST(Terminal, InterruptRestoresCursorAndTerminal) {
+TEST(TerminalRun, InterruptRestoresCursorAndTerminal) {
   TempDir dir;
   WriteLongSamples(dir);
   PtyResult run = dir.RunOnTerminal({"*.big"}, {"Phase", "Erasing"},
