@@ -54,7 +54,8 @@ TEST(CommandLineRun, ErrorsAndHelp) {
        {"*.bin", "/\"x\""},
        illegal("/\"x\"")},
       {"single quotes are ordinary", {"*.bin", "/ns", "'/x'"}, illegal("'/x'")},
-      // "/" begins a switch, so an absolute path cannot name a base.
+      // "/" begins a switch; an absolute path names a base only when it
+      // is an existing file.
       {"absolute path in second place",
        {"*.bin", "/tmp/base.xml"},
        illegal("/tmp/base.xml")},

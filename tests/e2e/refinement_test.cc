@@ -306,6 +306,25 @@ TEST(RefinementRun, BaseInAnotherDirectory) {
             std::string::npos);
 }
 
+// On POSIX an absolute path begins with the switch character; an existing
+// file named that way is the base definition all the same.
+TEST(RefinementRun, AbsoluteBasePath) {
+  TempDir dir;
+  const std::string base = HandWrittenBase();
+  dir.Write("defs/my.mavo.xml", base);
+  WriteNewSamples(dir);
+  const std::string absolute = dir.Abs("defs/my.mavo.xml");
+  RunResult run = dir.Run({"new/*.bin", absolute, "/NS"});
+  EXPECT_EQ(run.out, Join({RefineHead(absolute), RefineTail(absolute)}));
+  ASSERT_EQ(run.exit_code, 0);
+  EXPECT_EQ(dir.Read(kBackup), base);
+
+  // The backup itself, named by its absolute path, is still refused.
+  RunResult backup = dir.Run({"new/*.bin", dir.Abs(kBackup)});
+  EXPECT_EQ(backup.exit_code, 1);
+  EXPECT_EQ(dir.Read(kBackup), base);
+}
+
 // Refining the backup itself would delete the only copy of the base: the
 // run stops before anything changes, however the file is named.
 TEST(RefinementRun, BackupCannotBeRefinedInPlace) {
