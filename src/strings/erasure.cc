@@ -75,7 +75,9 @@ bool EraseContained(const std::vector<std::string_view>& accepted,
   }
   uint64_t done = 0;
   PatternAutomaton automaton;
-  if (!automaton.Build(texts, [&] { return report(done, total); })) {
+  std::vector<PatternAutomaton::State> nodes;
+  if (!automaton.Build(texts, false, &nodes,
+                       [&] { return report(done, total); })) {
     return false;
   }
   done = total / 2;
@@ -93,10 +95,8 @@ bool EraseContained(const std::vector<std::string_view>& accepted,
   }
   automaton.SpreadMarks();
   std::vector<Item> kept;
-  for (const Item& item : items) {
-    if (automaton.LongestMarkedPrefix(item.text) != item.text.size()) {
-      kept.push_back(item);
-    }
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (!automaton.marked(nodes[i])) kept.push_back(items[i]);
   }
   std::sort(kept.begin(), kept.end(),
             [](const Item& x, const Item& y) { return x.index < y.index; });

@@ -2,11 +2,16 @@
 
 #include <algorithm>
 
+#include "common/text.h"
+
 namespace mavoscan {
 namespace {
 
 // How many nodes a build handles between two calls of `keep_going`.
 constexpr size_t kBuildPollEvery = size_t{1} << 20;
+// Room for the transition table of the shallowest nodes, where a scan
+// spends most of its steps; small enough to stay in a core's cache.
+constexpr size_t kTableBytes = size_t{512} << 10;
 
 size_t CommonPrefix(std::string_view a, std::string_view b) {
   size_t n = std::min(a.size(), b.size());
@@ -17,158 +22,216 @@ size_t CommonPrefix(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-void PatternAutomaton::Clear() {
+PatternAutomaton::PatternAutomaton() { Reset(); }
+
+void PatternAutomaton::Reset() {
   first_child_.assign(2, 1);
   labels_.assign(1, 0);
-  fail_.assign(1, 0);
+  fail_.assign(1, kRoot);
   marks_.assign(1, 0);
-  root_children_.fill(0);
-  state_ = 0;
+  root_children_.fill(kRoot);
+  depth_ = 0;
+  for (int b = 0; b < 256; ++b) fold_[b] = static_cast<unsigned char>(b);
+  symbols_.fill(0);
+  row_shift_ = 0;
+  table_.assign(1, kRoot);
+  table_rows_ = 1;
 }
 
-bool PatternAutomaton::Build(std::vector<std::string_view> patterns,
+bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
+                             bool fold_case, std::vector<State>* ends,
                              const std::function<bool()>& keep_going) {
-  Clear();
-  std::sort(patterns.begin(), patterns.end());
-  patterns.erase(std::unique(patterns.begin(), patterns.end()), patterns.end());
-  if (!patterns.empty() && patterns.front().empty()) {
-    patterns.erase(patterns.begin());
+  Reset();
+  if (fold_case) {
+    for (int b = 0; b < 256; ++b) {
+      fold_[b] = UpperByte(static_cast<unsigned char>(b));
+    }
   }
-  if (patterns.empty()) return true;
+  ends->assign(patterns.size(), kRoot);
+  order_.clear();
+  for (uint32_t i = 0; i < patterns.size(); ++i) {
+    if (!patterns[i].empty()) order_.push_back(i);
+  }
+  std::sort(order_.begin(), order_.end(),
+            [&](uint32_t a, uint32_t b) { return patterns[a] < patterns[b]; });
 
-  // In sorted order, pattern i adds the nodes for depths lcp + 1 to its
-  // length, where lcp is its common prefix with pattern i - 1.
-  std::vector<size_t> lcp(patterns.size(), 0);
-  size_t max_length = 0;
+  // In sorted order, a pattern adds the nodes for depths lcp + 1 to its
+  // length, where lcp is its common prefix with the pattern before it (an
+  // equal pattern adds none).
+  lcp_.assign(order_.size(), 0);
   size_t node_count = 1;
-  for (size_t i = 0; i < patterns.size(); ++i) {
-    if (i > 0) lcp[i] = CommonPrefix(patterns[i - 1], patterns[i]);
-    max_length = std::max(max_length, patterns[i].size());
-    node_count += patterns[i].size() - lcp[i];
+  for (size_t i = 0; i < order_.size(); ++i) {
+    const std::string_view text = patterns[order_[i]];
+    if (i > 0) lcp_[i] = CommonPrefix(patterns[order_[i - 1]], text);
+    depth_ = std::max(depth_, text.size());
+    node_count += text.size() - lcp_[i];
   }
   // First node number of each depth, then numbers handed out in sorted
   // order, which keeps each level in byte order.
-  std::vector<uint32_t> next_at_depth(max_length + 2, 0);
-  for (size_t i = 0; i < patterns.size(); ++i) {
-    ++next_at_depth[lcp[i] + 1];
-    --next_at_depth[patterns[i].size() + 1];
+  next_at_depth_.assign(depth_ + 2, 0);
+  for (size_t i = 0; i < order_.size(); ++i) {
+    ++next_at_depth_[lcp_[i] + 1];
+    --next_at_depth_[patterns[order_[i]].size() + 1];
   }
   uint32_t running = 0;
   uint32_t first = 1;
-  for (size_t d = 1; d <= max_length; ++d) {
-    running += next_at_depth[d];
-    next_at_depth[d] = first;
+  for (size_t d = 1; d <= depth_; ++d) {
+    running += next_at_depth_[d];
+    next_at_depth_[d] = first;
     first += running;
   }
-  std::vector<uint32_t> last_at_depth(max_length + 1, 0);
+  last_at_depth_.assign(depth_ + 1, kRoot);
   labels_.assign(node_count, 0);
-  std::vector<uint32_t> child_counts(node_count, 0);
+  // Child counts first, turned into first-child numbers below.
+  first_child_.assign(node_count + 1, 0);
   size_t done = 0;
-  for (size_t i = 0; i < patterns.size(); ++i) {
-    const std::string_view p = patterns[i];
-    for (size_t d = lcp[i] + 1; d <= p.size(); ++d) {
-      const uint32_t id = next_at_depth[d]++;
-      labels_[id] = static_cast<unsigned char>(p[d - 1]);
-      ++child_counts[last_at_depth[d - 1]];
-      last_at_depth[d] = id;
+  for (size_t i = 0; i < order_.size(); ++i) {
+    const std::string_view text = patterns[order_[i]];
+    for (size_t d = lcp_[i] + 1; d <= text.size(); ++d) {
+      const uint32_t id = next_at_depth_[d]++;
+      labels_[id] = static_cast<unsigned char>(text[d - 1]);
+      ++first_child_[last_at_depth_[d - 1] + 1];
+      last_at_depth_[d] = id;
     }
-    done += p.size() - lcp[i];
+    (*ends)[order_[i]] = last_at_depth_[text.size()];
+    done += text.size() - lcp_[i];
     if (done >= kBuildPollEvery) {
       done = 0;
-      if (!keep_going()) {
-        Clear();
-        return false;
-      }
+      if (!keep_going()) return false;
     }
   }
-  std::vector<uint32_t>().swap(next_at_depth);
-  std::vector<uint32_t>().swap(last_at_depth);
-  std::vector<size_t>().swap(lcp);
-
-  first_child_.assign(node_count + 1, 0);
   first_child_[0] = 1;
   for (size_t v = 0; v < node_count; ++v) {
-    first_child_[v + 1] = first_child_[v] + child_counts[v];
+    first_child_[v + 1] += first_child_[v];
   }
-  std::vector<uint32_t>().swap(child_counts);
   for (uint32_t c = first_child_[0]; c < first_child_[1]; ++c) {
     root_children_[labels_[c]] = c;
   }
 
-  // Failure links level by level: a node's link is the longest proper
-  // suffix of its text that is also a node.
-  fail_.assign(node_count, 0);
-  for (size_t v = 1; v < node_count; ++v) {
+  // The byte symbols and the table's shape.
+  std::array<uint32_t, 256> label_symbol{};
+  uint32_t symbol_count = 1;
+  for (size_t c = 1; c < node_count; ++c) {
+    if (label_symbol[labels_[c]] == 0)
+      label_symbol[labels_[c]] = symbol_count++;
+  }
+  for (int b = 0; b < 256; ++b) symbols_[b] = label_symbol[fold_[b]];
+  while ((uint32_t{1} << row_shift_) < symbol_count) ++row_shift_;
+  const size_t width = size_t{1} << row_shift_;
+  table_rows_ = static_cast<State>(std::min(
+      node_count, std::max<size_t>(1, kTableBytes / (sizeof(State) * width))));
+  table_.assign(size_t{table_rows_} * width, kRoot);
+
+  // Level by level: a node's failure link is the longest proper suffix of
+  // its text that is also a node, found by stepping its parent's link with
+  // the node's byte; a table row is its link's row plus its own children.
+  // Both only need lower-numbered nodes.
+  fail_.assign(node_count, kRoot);
+  auto step = [&](State f, unsigned char label) {
+    while (f >= table_rows_) {
+      const State target = Child(f, label);
+      if (target != kRoot) return target;
+      f = fail_[f];
+    }
+    return table_[(size_t{f} << row_shift_) | label_symbol[label]];
+  };
+  for (size_t v = 0; v < node_count; ++v) {
+    if (v < table_rows_) {
+      State* row = &table_[v * width];
+      if (v != 0) {
+        const State* fail_row = &table_[size_t{fail_[v]} * width];
+        std::copy(fail_row, fail_row + width, row);
+      }
+      for (uint32_t c = first_child_[v]; c < first_child_[v + 1]; ++c) {
+        row[label_symbol[labels_[c]]] = c;
+      }
+    }
     for (uint32_t c = first_child_[v]; c < first_child_[v + 1]; ++c) {
-      const unsigned char byte = labels_[c];
-      uint32_t f = fail_[v];
-      uint32_t target;
-      while ((target = Child(f, byte)) == 0 && f != 0) f = fail_[f];
-      fail_[c] = target;
+      fail_[c] = v == 0 ? kRoot : step(fail_[v], labels_[c]);
     }
-    if (v % kBuildPollEvery == 0 && !keep_going()) {
-      Clear();
-      return false;
-    }
+    if (v % kBuildPollEvery == 0 && v != 0 && !keep_going()) return false;
   }
   marks_.assign(node_count, 0);
   return true;
 }
 
-uint32_t PatternAutomaton::Child(uint32_t node, unsigned char byte) const {
-  if (node == 0) return root_children_[byte];
-  uint32_t begin = first_child_[node];
-  uint32_t end = first_child_[node + 1];
+void PatternAutomaton::ClearMarks() {
+  std::fill(marks_.begin(), marks_.end(), 0);
+}
+
+PatternAutomaton::State PatternAutomaton::Child(State node,
+                                                unsigned char byte) const {
+  if (node == kRoot) return root_children_[byte];
+  const uint32_t begin = first_child_[node];
+  const uint32_t end = first_child_[node + 1];
   if (end - begin <= 8) {
     for (uint32_t c = begin; c < end; ++c) {
       if (labels_[c] == byte) return c;
     }
-    return 0;
+    return kRoot;
   }
   auto it =
       std::lower_bound(labels_.begin() + begin, labels_.begin() + end, byte);
   if (it != labels_.begin() + end && *it == byte) {
-    return static_cast<uint32_t>(it - labels_.begin());
+    return static_cast<State>(it - labels_.begin());
   }
-  return 0;
+  return kRoot;
 }
 
-uint32_t PatternAutomaton::Step(uint32_t node, unsigned char byte) const {
-  while (true) {
-    uint32_t target = Child(node, byte);
-    if (target != 0 || node == 0) return target;
-    node = fail_[node];
+template <bool kBackward, bool kMark>
+PatternAutomaton::State PatternAutomaton::Scan(State v, std::string_view chunk,
+                                               unsigned char* marks) const {
+  const unsigned char* bytes =
+      reinterpret_cast<const unsigned char*>(chunk.data());
+  const size_t n = chunk.size();
+  const State* table = table_.data();
+  const uint32_t shift = row_shift_;
+  const State rows = table_rows_;
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char byte = bytes[kBackward ? n - 1 - i : i];
+    v = v < rows ? table[(v << shift) | symbols_[byte]] : DeepStep(v, byte);
+    if (kMark) marks[v] = 1;
   }
+  return v;
 }
 
-void PatternAutomaton::Feed(std::string_view chunk) {
-  uint32_t v = state_;
-  for (char c : chunk) {
-    v = Step(v, static_cast<unsigned char>(c));
-    marks_[v] = 1;
-  }
-  state_ = v;
+PatternAutomaton::State PatternAutomaton::DeepStep(State v,
+                                                   unsigned char byte) const {
+  // Deep nodes have no table row: follow failure links up to one that has
+  // (a link always leads to a shallower node, so to a lower number).
+  const unsigned char folded = fold_[byte];
+  do {
+    const State target = Child(v, folded);
+    if (target != kRoot) return target;
+    v = fail_[v];
+  } while (v >= table_rows_);
+  return table_[(v << row_shift_) | symbols_[byte]];
 }
 
-void PatternAutomaton::FeedBackward(std::string_view chunk) {
-  uint32_t v = state_;
-  for (size_t i = chunk.size(); i > 0; --i) {
-    v = Step(v, static_cast<unsigned char>(chunk[i - 1]));
-    marks_[v] = 1;
+PatternAutomaton::State PatternAutomaton::Feed(State state,
+                                               std::string_view chunk,
+                                               bool backward,
+                                               unsigned char* marks) const {
+  if (backward) {
+    return marks != nullptr ? Scan<true, true>(state, chunk, marks)
+                            : Scan<true, false>(state, chunk, marks);
   }
-  state_ = v;
+  return marks != nullptr ? Scan<false, true>(state, chunk, marks)
+                          : Scan<false, false>(state, chunk, marks);
+}
+
+void PatternAutomaton::MergeMarks(const std::vector<unsigned char>& marks) {
+  const size_t n = std::min(marks.size(), marks_.size());
+  for (size_t v = 0; v < n; ++v) marks_[v] |= marks[v];
 }
 
 void PatternAutomaton::MarkInnerTexts(std::string_view pattern) {
   if (pattern.empty()) return;
-  uint32_t v = 0;
-  for (size_t i = 0; i + 1 < pattern.size(); ++i) {
-    v = Step(v, static_cast<unsigned char>(pattern[i]));
-    marks_[v] = 1;
-  }
+  State v =
+      Feed(kRoot, pattern.substr(0, pattern.size() - 1), false, marks_.data());
   // At the last byte the state is the pattern's own node; only its proper
   // suffixes occur inside it there.
-  v = Step(v, static_cast<unsigned char>(pattern.back()));
+  v = Feed(v, pattern.substr(pattern.size() - 1), false, nullptr);
   marks_[fail_[v]] = 1;
 }
 
@@ -180,15 +243,11 @@ void PatternAutomaton::SpreadMarks() {
   }
 }
 
-void PatternAutomaton::ClearMarks() {
-  std::fill(marks_.begin(), marks_.end(), 0);
-}
-
 size_t PatternAutomaton::LongestMarkedPrefix(std::string_view s) const {
-  uint32_t v = 0;
+  State v = kRoot;
   for (size_t i = 0; i < s.size(); ++i) {
     v = Child(v, static_cast<unsigned char>(s[i]));
-    if (v == 0 || !marks_[v]) return i;
+    if (v == kRoot || !marks_[v]) return i;
   }
   return s.size();
 }

@@ -10,28 +10,43 @@
 namespace mavoscan {
 
 // A multi-pattern matcher (a trie of the patterns with failure links) that
-// tells, after a text has been fed through it, which prefixes of the
-// patterns occur in the text. Memory is about 10 bytes per trie node, so
-// linear in the pattern bytes however long a pattern is.
+// tells, after texts have been fed through it, which prefixes of the
+// patterns occur in them. Memory is about 10 bytes per trie node, so linear
+// in the pattern bytes however long a pattern is; a rebuild reuses the
+// memory of the previous build.
 class PatternAutomaton {
  public:
-  PatternAutomaton() { Clear(); }
+  using State = uint32_t;
+  static constexpr State kRoot = 0;
 
-  // Builds the trie of the distinct texts among `patterns`. `keep_going` is
-  // called now and then during a long build; when it returns false the build
-  // stops, the automaton is left empty and Build returns false.
-  bool Build(std::vector<std::string_view> patterns,
-             const std::function<bool()>& keep_going);
-  void Clear();
-  bool empty() const { return fail_.size() <= 1; }
+  PatternAutomaton();
+
+  // Builds the trie of `patterns` (repeats allowed) and sets (*ends)[i] to
+  // the node of patterns[i]. With `fold_case`, fed bytes are upper-cased
+  // before matching; patterns are always taken as they are. `keep_going` is
+  // called now and then during a long build; when it returns false the
+  // build stops and Build returns false.
+  bool Build(const std::vector<std::string_view>& patterns, bool fold_case,
+             std::vector<State>* ends, const std::function<bool()>& keep_going);
   size_t node_count() const { return fail_.size(); }
+  // The length of the longest pattern: a state never stands for more of the
+  // text than this many bytes.
+  size_t depth() const { return depth_; }
 
-  // Feeding a text: StartText, then its bytes in order through Feed, or from
-  // the last to the first through FeedBackward (the patterns then being
-  // reversed texts). Every node whose text ends at some byte gets a mark.
-  void StartText() { state_ = 0; }
-  void Feed(std::string_view chunk);
-  void FeedBackward(std::string_view chunk);
+  // Feeds `chunk` from `state` (bytes in order, or from the last to the
+  // first), sets marks[node] for every node reached when `marks` is not
+  // null, and returns the state after it. Const, so that several threads
+  // may feed at once, each with marks of its own (node_count() bytes).
+  State Feed(State state, std::string_view chunk, bool backward,
+             unsigned char* marks) const;
+  // The automaton's own marks.
+  unsigned char* marks() { return marks_.data(); }
+  bool marked(State node) const { return marks_[node] != 0; }
+  void ClearMarks();
+  // Bytes of memory held, for reusing the larger of two automata.
+  size_t capacity() const { return fail_.capacity(); }
+  // Adds the marks of another feed.
+  void MergeMarks(const std::vector<unsigned char>& marks);
 
   // Marks the nodes whose text occurs in `pattern` (one of the patterns)
   // other than as the whole of it.
@@ -40,25 +55,43 @@ class PatternAutomaton {
   // Completes the marks: afterwards a node is marked exactly when its text
   // occurs in what was fed. Call once after feeding.
   void SpreadMarks();
-  void ClearMarks();
 
   // The length of the longest prefix of `s` that is a marked node's text
   // (every shorter prefix of it is then marked too).
   size_t LongestMarkedPrefix(std::string_view s) const;
 
  private:
-  uint32_t Child(uint32_t node, unsigned char byte) const;
-  uint32_t Step(uint32_t node, unsigned char byte) const;
+  void Reset();
+  State Child(State node, unsigned char byte) const;
+  State DeepStep(State node, unsigned char byte) const;
+  template <bool kBackward, bool kMark>
+  State Scan(State state, std::string_view chunk, unsigned char* marks) const;
 
   // Nodes are numbered breadth first, each level in byte order, so that the
   // children of a node are the consecutive nodes [first_child_[v],
   // first_child_[v + 1]) and labels_[c] is the byte leading to node c.
   std::vector<uint32_t> first_child_;
   std::vector<unsigned char> labels_;
-  std::vector<uint32_t> fail_;
+  std::vector<State> fail_;
   std::vector<unsigned char> marks_;
-  std::array<uint32_t, 256> root_children_{};
-  uint32_t state_ = 0;
+  std::array<State, 256> root_children_{};
+  size_t depth_ = 0;
+  // Byte mapping applied to fed bytes: identity or upper-casing.
+  std::array<unsigned char, 256> fold_{};
+  // The complete transition function of the shallowest nodes, over the
+  // bytes that occur in the patterns (symbol 0 stands for all others and
+  // always leads back to the root). Rows are a power of two wide, so that
+  // a step is a shift, an or and a load.
+  std::array<uint32_t, 256> symbols_{};
+  uint32_t row_shift_ = 0;
+  State table_rows_ = 0;
+  std::vector<State> table_;
+
+  // Scratch of the build, kept for the next one.
+  std::vector<uint32_t> order_;
+  std::vector<size_t> lcp_;
+  std::vector<uint32_t> next_at_depth_;
+  std::vector<uint32_t> last_at_depth_;
 };
 
 }  // namespace mavoscan

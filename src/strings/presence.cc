@@ -1,16 +1,142 @@
 #include "strings/presence.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
+#include "common/text.h"
 #include "strings/candidates.h"
-#include "strings/pattern_automaton.h"
 #include "strings/raw_strings.h"
 
 namespace mavoscan {
 namespace {
 
+using Piece = PresenceTracker::Piece;
+
 // Texts are fed in pieces of this size, with a progress report after each.
 constexpr size_t kFeedChunk = size_t{1} << 20;
+// Feeding checks for a stop after about this many bytes.
+constexpr size_t kCheckEvery = size_t{64} << 10;
+// Two threads take turns at shares of about this many bytes of a text.
+constexpr size_t kShareBytes = size_t{256} << 10;
+// Below this many bytes to feed a second thread costs more than it saves.
+constexpr size_t kParallelBytes = size_t{1} << 20;
+
+bool HasPair(const std::vector<uint64_t>& bits, size_t pair) {
+  return (bits[pair >> 6] >> (pair & 63)) & 1;
+}
+
+void SetPair(std::vector<uint64_t>* bits, size_t pair) {
+  (*bits)[pair >> 6] |= uint64_t{1} << (pair & 63);
+}
+
+// The stretches of `bytes` in which every two neighbouring bytes form a
+// pair of `pairs`, at least 4 bytes long: only there can a pattern text of
+// 2 bytes or more occur. Feeding only these (each from the root) marks
+// every node of 4 bytes or more that a feed of the whole text marks, and
+// their prefixes, which is all that counts: nothing shorter is a candidate.
+void FindRuns(const std::vector<uint64_t>& pairs, std::string_view bytes,
+              std::vector<Piece>* runs) {
+  runs->clear();
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  auto valid = [&](size_t i) {
+    return HasPair(pairs, size_t{p[i]} << 8 | p[i + 1]);
+  };
+  // No run starts before i; the pair ending at i is not valid, so a run
+  // never reaches back before i. A run of 4 bytes from i needs the pairs at
+  // i, i + 1 and i + 2: when the pair at i + 2 fails, none starts at i,
+  // i + 1 or i + 2.
+  size_t i = 0;
+  while (i + 3 < n) {
+    if (!valid(i + 2)) {
+      i += 3;
+      continue;
+    }
+    size_t begin = i + 2;
+    while (begin > i && valid(begin - 1)) --begin;
+    size_t last = i + 2;  // the last valid pair
+    while (last + 2 < n && valid(last + 1)) ++last;
+    if (last + 2 - begin >= kMinStringLength) {
+      runs->push_back({begin, last + 2, 0});
+    }
+    i = last + 2;
+  }
+}
+
+// Cuts runs longer than a share into pieces; each later piece of a run
+// starts after up to `depth` bytes of warm-up (going back: the bytes after
+// it), as a state stands for no more bytes than that. With very long
+// patterns warming up would cost too much, and runs stay whole.
+void CutRuns(const std::vector<Piece>& runs, bool backward, size_t depth,
+             std::vector<Piece>* pieces) {
+  pieces->clear();
+  const bool cut = depth <= kShareBytes / 8;
+  for (const Piece& run : runs) {
+    if (!cut || run.end - run.begin <= kShareBytes) {
+      pieces->push_back(run);
+      continue;
+    }
+    for (size_t at = run.begin; at < run.end; at += kShareBytes) {
+      const size_t end = std::min(at + kShareBytes, run.end);
+      const size_t warm = backward ? std::min(depth, run.end - end)
+                                   : std::min(depth, at - run.begin);
+      pieces->push_back({at, end, warm});
+    }
+  }
+}
+
+// Feeds shares of `pieces` with `marks`, taking the next share from
+// `next_share` until none is left; `done` counts the bytes fed. Stops early
+// when `stop` is set or `keep_going` (when given) returns false.
+bool FeedShares(const PatternAutomaton& automaton, std::string_view bytes,
+                const std::vector<Piece>& pieces,
+                const std::vector<size_t>& share_starts, bool backward,
+                unsigned char* marks, std::atomic<size_t>* next_share,
+                std::atomic<uint64_t>* done, std::atomic<bool>* stop,
+                const std::function<bool()>& keep_going) {
+  // Runs can be a few bytes each: count and check in batches.
+  uint64_t unreported = 0;
+  auto passed = [&](size_t length) {
+    unreported += length;
+    if (unreported < kCheckEvery) return true;
+    done->fetch_add(unreported, std::memory_order_relaxed);
+    unreported = 0;
+    if (stop->load(std::memory_order_relaxed)) return false;
+    if (keep_going && !keep_going()) {
+      stop->store(true);
+      return false;
+    }
+    return true;
+  };
+  for (size_t share = next_share->fetch_add(1); share + 1 < share_starts.size();
+       share = next_share->fetch_add(1)) {
+    for (size_t k = share_starts[share]; k < share_starts[share + 1]; ++k) {
+      const Piece& piece = pieces[k];
+      PatternAutomaton::State state = PatternAutomaton::kRoot;
+      if (piece.warm > 0) {
+        const size_t warm_begin =
+            backward ? piece.end : piece.begin - piece.warm;
+        state = automaton.Feed(state, bytes.substr(warm_begin, piece.warm),
+                               backward, nullptr);
+      }
+      size_t at = backward ? piece.end : piece.begin;
+      while (backward ? at > piece.begin : at < piece.end) {
+        const size_t length =
+            std::min(kCheckEvery, backward ? at - piece.begin : piece.end - at);
+        const size_t chunk_begin = backward ? at - length : at;
+        state = automaton.Feed(state, bytes.substr(chunk_begin, length),
+                               backward, marks);
+        at = backward ? chunk_begin : at + length;
+        if (!passed(length)) return false;
+      }
+    }
+  }
+  done->fetch_add(unreported, std::memory_order_relaxed);
+  return !stop->load();
+}
 
 }  // namespace
 
@@ -34,6 +160,7 @@ void PresenceTracker::AddWord(std::string_view word) {
   if (added) {
     words_.push_back(word);
     word_present_.push_back(1);
+    all_gone_ = false;
   }
 }
 
@@ -60,77 +187,198 @@ std::string_view PresenceTracker::Reversed(size_t a) const {
                                             r.size());
 }
 
-bool PresenceTracker::Narrow(std::string_view text, const WorkReport& report) {
-  const uint64_t total = 2 * static_cast<uint64_t>(text.size()) + 2;
-  if (!NarrowPrefixesAndWords(text, total, report) ||
-      !NarrowSuffixes(text, text.size() + 1, total, report)) {
-    return false;
-  }
-  UpdateAllGone();
-  return true;
-}
-
-bool PresenceTracker::NarrowPrefixesAndWords(std::string_view text,
-                                             uint64_t total,
-                                             const WorkReport& report) {
-  std::vector<std::string_view> patterns;
+void PresenceTracker::FindPairs() {
+  std::vector<uint64_t> upper(1024, 0);
+  auto add = [&](std::string_view piece) {
+    for (size_t i = 1; i < piece.size(); ++i) {
+      SetPair(&upper, size_t{ByteAt(piece, i - 1)} << 8 | ByteAt(piece, i));
+    }
+  };
   for (size_t a = 0; a < accepted_.size(); ++a) {
-    if (prefix_[a] != 0) patterns.push_back(accepted_[a].substr(0, prefix_[a]));
-  }
-  for (size_t w = 0; w < words_.size(); ++w) {
-    if (word_present_[w]) patterns.push_back(words_[w]);
-  }
-  if (patterns.empty()) return true;
-  PatternAutomaton automaton;
-  if (!automaton.Build(std::move(patterns), [&] { return report(0, total); })) {
-    return false;
-  }
-  automaton.StartText();
-  for (size_t at = 0; at < text.size(); at += kFeedChunk) {
-    automaton.Feed(text.substr(at, kFeedChunk));
-    if (!report(std::min(at + kFeedChunk, text.size()), total)) return false;
-  }
-  automaton.SpreadMarks();
-  for (size_t a = 0; a < accepted_.size(); ++a) {
-    if (prefix_[a] == 0) continue;
     const std::string_view r = accepted_[a];
-    prefix_[a] =
-        ClipPrefix(r, automaton.LongestMarkedPrefix(r.substr(0, prefix_[a])));
+    add(r.substr(0, prefix_[a]));
+    add(r.substr(r.size() - suffix_[a]));
   }
   for (size_t w = 0; w < words_.size(); ++w) {
-    if (word_present_[w] &&
-        automaton.LongestMarkedPrefix(words_[w]) != words_[w].size()) {
-      word_present_[w] = 0;
+    if (word_present_[w]) add(words_[w]);
+  }
+  // A pair of read bytes counts when its upper-cased pair does.
+  std::array<std::vector<unsigned char>, 256> read_as;
+  for (int b = 0; b < 256; ++b) {
+    read_as[UpperByte(static_cast<unsigned char>(b))].push_back(
+        static_cast<unsigned char>(b));
+  }
+  pairs_.assign(1024, 0);
+  for (size_t pair = 0; pair < 65536; ++pair) {
+    if (!HasPair(upper, pair)) continue;
+    for (unsigned char a : read_as[pair >> 8]) {
+      for (unsigned char b : read_as[pair & 255]) {
+        SetPair(&pairs_, size_t{a} << 8 | b);
+      }
     }
   }
+  pairs_valid_ = true;
+}
+
+bool PresenceTracker::Prepare(Direction* direction, bool backward,
+                              const std::function<bool()>& keep_going) {
+  if (direction->valid) {
+    direction->automaton.ClearMarks();
+    return true;
+  }
+  direction->patterns.clear();
+  direction->owners.clear();
+  for (size_t a = 0; a < accepted_.size(); ++a) {
+    const size_t length = accepted_[a].size();
+    if (!backward && prefix_[a] != 0) {
+      direction->patterns.push_back(accepted_[a].substr(0, prefix_[a]));
+      direction->owners.push_back(a);
+    }
+    // A raw string present whole has all its suffixes: no need to look.
+    if (backward && suffix_[a] != 0 && prefix_[a] != length) {
+      direction->patterns.push_back(Reversed(a).substr(0, suffix_[a]));
+      direction->owners.push_back(a);
+    }
+  }
+  for (size_t w = 0; !backward && w < words_.size(); ++w) {
+    if (word_present_[w]) {
+      direction->patterns.push_back(words_[w]);
+      direction->owners.push_back(kWordOwner + w);
+    }
+  }
+  if (!direction->automaton.Build(direction->patterns, true, &direction->ends,
+                                  keep_going)) {
+    return false;
+  }
+  direction->valid = true;
   return true;
 }
 
-bool PresenceTracker::NarrowSuffixes(std::string_view text, uint64_t done,
-                                     uint64_t total, const WorkReport& report) {
-  std::vector<std::string_view> patterns;
-  for (size_t a = 0; a < accepted_.size(); ++a) {
-    if (suffix_[a] != 0) patterns.push_back(Reversed(a).substr(0, suffix_[a]));
+bool PresenceTracker::FeedRuns(
+    std::string_view bytes, bool backward, Direction* direction,
+    const std::function<bool(uint64_t done, uint64_t total)>& report) {
+  PatternAutomaton& automaton = direction->automaton;
+  CutRuns(runs_, backward, automaton.depth(), &pieces_);
+  // Shares of consecutive pieces of about kShareBytes each.
+  uint64_t total = 0;
+  share_starts_.assign(1, 0);
+  size_t share_bytes = 0;
+  for (size_t k = 0; k < pieces_.size(); ++k) {
+    const size_t length = pieces_[k].end - pieces_[k].begin;
+    total += length;
+    share_bytes += length;
+    if (share_bytes >= kShareBytes || k + 1 == pieces_.size()) {
+      share_starts_.push_back(k + 1);
+      share_bytes = 0;
+    }
   }
-  if (patterns.empty()) return true;
-  PatternAutomaton automaton;
-  if (!automaton.Build(std::move(patterns),
-                       [&] { return report(done, total); })) {
-    return false;
-  }
-  automaton.StartText();
-  for (size_t end = text.size(); end > 0;) {
-    const size_t begin = end > kFeedChunk ? end - kFeedChunk : 0;
-    automaton.FeedBackward(text.substr(begin, end - begin));
-    end = begin;
-    if (!report(done + (text.size() - end), total)) return false;
+  std::atomic<size_t> next_share{0};
+  std::atomic<uint64_t> done{0};
+  std::atomic<bool> stop{false};
+  uint64_t reported = 0;
+  auto keep_going = [&] {
+    const uint64_t now = done.load(std::memory_order_relaxed);
+    if (now < reported + kFeedChunk) return true;
+    reported = now;
+    return report(now, total);
+  };
+  unsigned char* marks = automaton.marks();
+  if (total < kParallelBytes) {
+    if (!FeedShares(automaton, bytes, pieces_, share_starts_, backward, marks,
+                    &next_share, &done, &stop, keep_going)) {
+      return false;
+    }
+  } else {
+    helper_marks_.assign(automaton.node_count(), 0);
+    std::atomic<bool> helper_finished{false};
+    std::thread helper([&] {
+      FeedShares(automaton, bytes, pieces_, share_starts_, backward,
+                 helper_marks_.data(), &next_share, &done, &stop, nullptr);
+      helper_finished.store(true);
+    });
+    bool ok = FeedShares(automaton, bytes, pieces_, share_starts_, backward,
+                         marks, &next_share, &done, &stop, keep_going);
+    // The keyboard stays watched while the other thread finishes its share.
+    while (ok && !helper_finished.load()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      reported = 0;
+      if (!keep_going()) {
+        stop.store(true);
+        ok = false;
+      }
+    }
+    helper.join();
+    if (!ok) return false;
+    automaton.MergeMarks(helper_marks_);
   }
   automaton.SpreadMarks();
-  for (size_t a = 0; a < accepted_.size(); ++a) {
-    if (suffix_[a] == 0) continue;
-    const std::string_view reversed = Reversed(a);
-    suffix_[a] = ClipSuffix(accepted_[a], automaton.LongestMarkedPrefix(
-                                              reversed.substr(0, suffix_[a])));
+  return report(total, total);
+}
+
+bool PresenceTracker::Narrow(std::string_view bytes, const WorkReport& report) {
+  if (!pairs_valid_) FindPairs();
+  FindRuns(pairs_, bytes, &runs_);
+  const uint64_t size = bytes.size();
+  const uint64_t total = 2 * size + 2;
+  bool lost = false;
+
+  // Prefixes and words, reading forward.
+  auto report_forward = [&](uint64_t done, uint64_t of) {
+    return report(of == 0 ? 0 : done * size / of, total);
+  };
+  if (!Prepare(&forward_, false, [&] { return report_forward(0, 1); })) {
+    return false;
+  }
+  if (!forward_.patterns.empty()) {
+    if (!FeedRuns(bytes, false, &forward_, report_forward)) return false;
+    const PatternAutomaton& automaton = forward_.automaton;
+    for (size_t i = 0; i < forward_.patterns.size(); ++i) {
+      if (automaton.marked(forward_.ends[i])) continue;
+      const size_t owner = forward_.owners[i];
+      lost = true;
+      if (owner >= kWordOwner) {
+        word_present_[owner - kWordOwner] = 0;
+        continue;
+      }
+      const std::string_view r = accepted_[owner];
+      if (prefix_[owner] == r.size()) backward_.valid = false;
+      prefix_[owner] =
+          ClipPrefix(r, automaton.LongestMarkedPrefix(forward_.patterns[i]));
+    }
+    if (lost) forward_.valid = false;
+  }
+
+  // Suffixes, reading backward.
+  auto report_backward = [&](uint64_t done, uint64_t of) {
+    return report(size + 1 + (of == 0 ? 0 : done * size / of), total);
+  };
+  // The automaton due for a rebuild next time lends its (larger) memory.
+  if (!backward_.valid && !forward_.valid &&
+      forward_.automaton.capacity() > backward_.automaton.capacity()) {
+    std::swap(forward_.automaton, backward_.automaton);
+  }
+  if (!Prepare(&backward_, true, [&] { return report_backward(0, 1); })) {
+    return false;
+  }
+  if (!backward_.patterns.empty()) {
+    if (!FeedRuns(bytes, true, &backward_, report_backward)) return false;
+    const PatternAutomaton& automaton = backward_.automaton;
+    bool suffix_lost = false;
+    for (size_t i = 0; i < backward_.patterns.size(); ++i) {
+      if (automaton.marked(backward_.ends[i])) continue;
+      const size_t a = backward_.owners[i];
+      suffix_lost = true;
+      suffix_[a] = ClipSuffix(
+          accepted_[a], automaton.LongestMarkedPrefix(backward_.patterns[i]));
+    }
+    if (suffix_lost) {
+      lost = true;
+      backward_.valid = false;
+    }
+  }
+  if (lost) {
+    pairs_valid_ = false;
+    UpdateAllGone();
   }
   return true;
 }

@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "strings/pattern_automaton.h"
+
 namespace mavoscan {
 
 // Called now and then by a long step with how far it has come (done of
@@ -24,16 +26,18 @@ using WorkReport = std::function<bool(uint64_t done, uint64_t total)>;
 // - words are tracked by their distinct texts.
 class PresenceTracker {
  public:
-  // `accepted` are views into `backing`, which must outlive the tracker.
+  // `accepted` are views into `backing`; both must outlive the tracker.
   PresenceTracker(const std::vector<std::string_view>& accepted,
                   std::string_view backing);
 
   // Registers a word candidate (a view into `backing`); repeats are merged.
   void AddWord(std::string_view word);
 
-  // Narrows everything down to what also occurs in `text`. Returns false
-  // when `report` asked to stop; the state is then of no further use.
-  bool Narrow(std::string_view text, const WorkReport& report);
+  // Narrows everything down to what also occurs in the sample text that
+  // `bytes` upper-cased would give (the bytes as read: case is folded while
+  // matching). Returns false when `report` asked to stop; the state is then
+  // of no further use.
+  bool Narrow(std::string_view bytes, const WorkReport& report);
 
   // True when no candidate is present any more.
   bool AllGone() const { return all_gone_; }
@@ -46,14 +50,37 @@ class PresenceTracker {
   // True when `word` (a registered word's text) is still present.
   bool WordPresent(std::string_view word) const;
 
+  // A stretch of a text, fed from `begin` to `end` (or back), after `warm`
+  // bytes just before it (after it, going back) that only set the state.
+  struct Piece {
+    size_t begin;
+    size_t end;
+    size_t warm;
+  };
+
  private:
-  bool NarrowPrefixesAndWords(std::string_view text, uint64_t total,
-                              const WorkReport& report);
+  // The patterns of one reading direction and their automaton, kept while
+  // the patterns stay the same.
+  struct Direction {
+    PatternAutomaton automaton;
+    std::vector<std::string_view> patterns;
+    std::vector<size_t> owners;  // raw string, or kWordOwner + word
+    std::vector<PatternAutomaton::State> ends;
+    bool valid = false;
+  };
+  static constexpr size_t kWordOwner = size_t{1} << 62;
+
   void UpdateAllGone();
-  bool NarrowSuffixes(std::string_view text, uint64_t done, uint64_t total,
-                      const WorkReport& report);
   // Raw string a read backwards, as a view into reversed_.
   std::string_view Reversed(size_t a) const;
+  void FindPairs();
+  bool Prepare(Direction* direction, bool backward,
+               const std::function<bool()>& keep_going);
+  // Feeds the runs of `bytes` to the automaton (on two threads when they
+  // are long) and completes its marks.
+  bool FeedRuns(
+      std::string_view bytes, bool backward, Direction* direction,
+      const std::function<bool(uint64_t done, uint64_t total)>& report);
 
   const std::vector<std::string_view>& accepted_;
   std::string_view backing_;
@@ -64,6 +91,19 @@ class PresenceTracker {
   std::vector<unsigned char> word_present_;
   std::unordered_map<std::string_view, uint32_t> word_ids_;
   bool all_gone_;
+
+  // Kept from sample to sample: rebuilt only when something was lost, and
+  // their memory is reused.
+  Direction forward_;
+  Direction backward_;
+  // Pairs of neighbouring bytes (as read, before upper-casing) that occur
+  // in the live material, one bit each.
+  std::vector<uint64_t> pairs_;
+  bool pairs_valid_ = false;
+  std::vector<Piece> runs_;
+  std::vector<Piece> pieces_;
+  std::vector<size_t> share_starts_;
+  std::vector<unsigned char> helper_marks_;
 };
 
 }  // namespace mavoscan

@@ -24,28 +24,35 @@ std::unique_ptr<ReadableFile> OpenSample(Platform& platform,
   return file;
 }
 
-void AppendPiece(ReadableFile& file, int64_t offset, size_t length,
-                 std::string* text) {
-  std::string piece;
-  if (file.ReadAt(offset, length, &piece)) text->append(piece);
+// Replaces *out with the bytes at offset; a failed read leaves none.
+void ReadPiece(ReadableFile& file, int64_t offset, size_t length,
+               std::string* out) {
+  if (!file.ReadAt(offset, length, out)) out->clear();
 }
 
 }  // namespace
 
-bool ReadSampleText(Platform& platform, const SampleEntry& sample,
-                    std::string* text, std::string* err) {
+bool ReadSampleBytes(Platform& platform, const SampleEntry& sample,
+                     std::string* bytes, std::string* scratch,
+                     std::string* err) {
   std::unique_ptr<ReadableFile> file = OpenSample(platform, sample, err);
   if (file == nullptr) return false;
-  text->clear();
   const int64_t size = std::max<int64_t>(file->Size(), 0);
   if (size <= kWholeReadLimit) {
-    AppendPiece(*file, 0, static_cast<size_t>(size), text);
+    ReadPiece(*file, 0, static_cast<size_t>(size), bytes);
   } else {
-    text->reserve(static_cast<size_t>(kWholeReadLimit) + 1);
-    AppendPiece(*file, 0, kHalfReadLimit, text);
-    text->push_back('|');
-    AppendPiece(*file, size - kHalfReadLimit, kHalfReadLimit, text);
+    ReadPiece(*file, 0, kHalfReadLimit, bytes);
+    ReadPiece(*file, size - kHalfReadLimit, kHalfReadLimit, scratch);
+    bytes->push_back('|');
+    bytes->append(*scratch);
   }
+  return true;
+}
+
+bool ReadSampleText(Platform& platform, const SampleEntry& sample,
+                    std::string* text, std::string* err) {
+  std::string scratch;
+  if (!ReadSampleBytes(platform, sample, text, &scratch, err)) return false;
   UpperCaseInPlace(text);
   return true;
 }

@@ -21,6 +21,12 @@ constexpr int64_t kWholeReadLimit = 10485760;
 bool ReadSampleText(Platform& platform, const SampleEntry& sample,
                     std::string* text, std::string* err);
 
+// ReadSampleText without the upper-casing, for a pass that folds case
+// itself. *bytes and *scratch keep their memory from call to call.
+bool ReadSampleBytes(Platform& platform, const SampleEntry& sample,
+                     std::string* bytes, std::string* scratch,
+                     std::string* err);
+
 // The two checks of ReadSampleText without reading: for a pass that needs
 // nothing from the sample's text but must fail where reading it would.
 bool CheckSampleReadable(Platform& platform, const SampleEntry& sample,

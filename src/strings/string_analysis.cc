@@ -21,6 +21,15 @@ constexpr int kPresenceTickEvery = 23;
 constexpr int kErasureTickEvery = 33;
 constexpr std::string_view kAborted = "\r\nAborted...\r\n";
 
+// True when `bytes` upper-cased are `text`.
+bool SameText(std::string_view bytes, std::string_view text) {
+  if (bytes.size() != text.size()) return false;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (UpperByte(ByteAt(bytes, i)) != ByteAt(text, i)) return false;
+  }
+  return true;
+}
+
 // How many of `steps` a share of done / total of some work stands for.
 int64_t Share(int64_t steps, uint64_t done, uint64_t total) {
   if (total == 0 || done >= total) return steps;
@@ -43,23 +52,24 @@ bool PresencePasses(Platform& platform, bool rescan, const SampleSet& samples,
   std::optional<ProgressLine> line;
   line.emplace(platform, "Phase 1...");
   ticks.StartPhase(&*line, 0, k_count);
+  std::string bytes;
+  std::string scratch;
   for (int64_t k = 0; k < n; ++k) {
     const SampleEntry& sample = samples[static_cast<size_t>(k)];
     const int64_t base = k * k_count;
-    std::string text;
     const bool needs_text = !presence->AllGone();
-    if (needs_text ? !ReadSampleText(platform, sample, &text, err)
+    if (needs_text ? !ReadSampleBytes(platform, sample, &bytes, &scratch, err)
                    : !CheckSampleReadable(platform, sample, err)) {
       return false;
     }
     // In a fresh scan every candidate was cut from the first sample's text,
     // so its pass finds them all unless the file has changed since.
-    if (needs_text && !(rescan && k == 0 && text == first_text)) {
+    if (needs_text && !(rescan && k == 0 && SameText(bytes, first_text))) {
       auto report = [&](uint64_t done, uint64_t total) {
         ticks.ShowThrough(base + Share(k_count, done, total));
         return !EscapePressed(platform);
       };
-      if (!presence->Narrow(text, report)) return Abort(err);
+      if (!presence->Narrow(bytes, report)) return Abort(err);
     }
     ticks.ShowThrough(base + k_count);
     if (EscapePressed(platform)) return Abort(err);

@@ -253,6 +253,36 @@ TEST(StringDifferential, ManyNearIdenticalRawStrings) {
   }
 }
 
+// Megabytes of text are fed on two threads, runs cut between them.
+TEST(StringDifferential, LongTextsSplitBetweenThreads) {
+  Generator g(99);
+  const std::string words[] = {"ALPHA", "bravo",   "Charlie", "DELTA",
+                               "echo",  "FOXTROT", "golf",    "HOTEL"};
+  auto text_of = [&](size_t bytes) {
+    std::string text;
+    while (text.size() < bytes) {
+      text += words[g.Below(8)];
+      text += g.Chance(95) ? ' ' : '\n';
+    }
+    return text;
+  };
+  for (int round = 0; round < 2; ++round) {
+    Case c;
+    c.terminal = round == 0;
+    c.rescan = round == 0;
+    c.inherited = {"ALPHA BRAVO", "GOLF HOTEL ECHO", "DELTA DELTA DELTA DELTA",
+                   "FOXTROT"};
+    c.files = {text_of(300), text_of(3000000), text_of(2500000) + "|",
+               text_of(2800000)};
+    c.paths = {"a.txt", "b.txt", "c.txt", "d.txt"};
+    AnalysisRun fast = RunCase(c, &AnalyseStrings);
+    AnalysisRun plain = RunCase(c, &OracleAnalyseStrings);
+    EXPECT_EQ(fast.strings, plain.strings) << "round " << round;
+    EXPECT_EQ(fast.screen, plain.screen) << "round " << round;
+    EXPECT_FALSE(plain.strings.empty());
+  }
+}
+
 TEST(StringDifferential, LengthOrderMatchesTheGapProcedure) {
   Generator g(7);
   for (int round = 0; round < 300; ++round) {
