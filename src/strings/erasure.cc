@@ -22,12 +22,15 @@ struct Item {
 std::vector<Item> CollectItems(const std::vector<std::string_view>& accepted,
                                const PresenceTracker& presence) {
   std::vector<Item> items;
+  // A word is appended wherever it occurs: keep the last index per word.
+  std::vector<int64_t> last_word_index(presence.word_count(), -1);
   WalkCandidates(
       accepted,
       [&](size_t a, std::string_view word, int64_t index) {
-        if (presence.prefix(a) != accepted[a].size() &&
-            presence.WordPresent(word)) {
-          items.push_back({word, index});
+        if (presence.prefix(a) == accepted[a].size()) return;  // inside r
+        const int64_t id = presence.WordId(word);
+        if (id >= 0 && presence.word_present(static_cast<size_t>(id))) {
+          last_word_index[static_cast<size_t>(id)] = index;
         }
       },
       [&](size_t a, const RawLayout& layout) {
@@ -47,6 +50,11 @@ std::vector<Item> CollectItems(const std::vector<std::string_view>& accepted,
               {r.substr(r.size() - suffix), SuffixIndex(r, layout, suffix)});
         }
       });
+  for (size_t id = 0; id < last_word_index.size(); ++id) {
+    if (last_word_index[id] >= 0) {
+      items.push_back({presence.word(id), last_word_index[id]});
+    }
+  }
   return items;
 }
 

@@ -25,9 +25,8 @@ size_t CommonPrefix(std::string_view a, std::string_view b) {
 PatternAutomaton::PatternAutomaton() { Reset(); }
 
 void PatternAutomaton::Reset() {
-  first_child_.assign(2, 1);
+  nodes_.assign(1, Node{1, kRoot, 0, 0});
   labels_.assign(1, 0);
-  fail_.assign(1, kRoot);
   marks_.assign(1, 0);
   root_children_.fill(kRoot);
   depth_ = 0;
@@ -82,15 +81,14 @@ bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
   }
   last_at_depth_.assign(depth_ + 1, kRoot);
   labels_.assign(node_count, 0);
-  // Child counts first, turned into first-child numbers below.
-  first_child_.assign(node_count + 1, 0);
+  nodes_.assign(node_count, Node{0, kRoot, 0, 0});
   size_t done = 0;
   for (size_t i = 0; i < order_.size(); ++i) {
     const std::string_view text = patterns[order_[i]];
     for (size_t d = lcp_[i] + 1; d <= text.size(); ++d) {
       const uint32_t id = next_at_depth_[d]++;
       labels_[id] = static_cast<unsigned char>(text[d - 1]);
-      ++first_child_[last_at_depth_[d - 1] + 1];
+      ++nodes_[last_at_depth_[d - 1]].child_count;
       last_at_depth_[d] = id;
     }
     (*ends)[order_[i]] = last_at_depth_[text.size()];
@@ -100,11 +98,13 @@ bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
       if (!keep_going()) return false;
     }
   }
-  first_child_[0] = 1;
-  for (size_t v = 0; v < node_count; ++v) {
-    first_child_[v + 1] += first_child_[v];
+  State next_child = 1;
+  for (Node& node : nodes_) {
+    node.first_child = next_child;
+    if (node.child_count > 0) node.first_label = labels_[next_child];
+    next_child += node.child_count;
   }
-  for (uint32_t c = first_child_[0]; c < first_child_[1]; ++c) {
+  for (State c = 1; c <= nodes_[0].child_count; ++c) {
     root_children_[labels_[c]] = c;
   }
 
@@ -126,12 +126,11 @@ bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
   // its text that is also a node, found by stepping its parent's link with
   // the node's byte; a table row is its link's row plus its own children.
   // Both only need lower-numbered nodes.
-  fail_.assign(node_count, kRoot);
   auto step = [&](State f, unsigned char label) {
     while (f >= table_rows_) {
       const State target = Child(f, label);
       if (target != kRoot) return target;
-      f = fail_[f];
+      f = nodes_[f].fail;
     }
     return table_[(size_t{f} << row_shift_) | label_symbol[label]];
   };
@@ -139,15 +138,18 @@ bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
     if (v < table_rows_) {
       State* row = &table_[v * width];
       if (v != 0) {
-        const State* fail_row = &table_[size_t{fail_[v]} * width];
+        const State* fail_row = &table_[size_t{nodes_[v].fail} * width];
         std::copy(fail_row, fail_row + width, row);
       }
-      for (uint32_t c = first_child_[v]; c < first_child_[v + 1]; ++c) {
+      for (State c = nodes_[v].first_child;
+           c < nodes_[v].first_child + nodes_[v].child_count; ++c) {
         row[label_symbol[labels_[c]]] = c;
       }
     }
-    for (uint32_t c = first_child_[v]; c < first_child_[v + 1]; ++c) {
-      fail_[c] = v == 0 ? kRoot : step(fail_[v], labels_[c]);
+    const State fail = nodes_[v].fail;
+    for (State c = nodes_[v].first_child;
+         c < nodes_[v].first_child + nodes_[v].child_count; ++c) {
+      nodes_[c].fail = v == 0 ? kRoot : step(fail, labels_[c]);
     }
     if (v % kBuildPollEvery == 0 && v != 0 && !keep_going()) return false;
   }
@@ -162,8 +164,12 @@ void PatternAutomaton::ClearMarks() {
 PatternAutomaton::State PatternAutomaton::Child(State node,
                                                 unsigned char byte) const {
   if (node == kRoot) return root_children_[byte];
-  const uint32_t begin = first_child_[node];
-  const uint32_t end = first_child_[node + 1];
+  const Node& n = nodes_[node];
+  if (n.child_count <= 1) {
+    return n.child_count == 1 && n.first_label == byte ? n.first_child : kRoot;
+  }
+  const State begin = n.first_child;
+  const State end = begin + n.child_count;
   if (end - begin <= 8) {
     for (uint32_t c = begin; c < end; ++c) {
       if (labels_[c] == byte) return c;
@@ -203,7 +209,7 @@ PatternAutomaton::State PatternAutomaton::DeepStep(State v,
   do {
     const State target = Child(v, folded);
     if (target != kRoot) return target;
-    v = fail_[v];
+    v = nodes_[v].fail;
   } while (v >= table_rows_);
   return table_[(v << row_shift_) | symbols_[byte]];
 }
@@ -232,14 +238,14 @@ void PatternAutomaton::MarkInnerTexts(std::string_view pattern) {
   // At the last byte the state is the pattern's own node; only its proper
   // suffixes occur inside it there.
   v = Feed(v, pattern.substr(pattern.size() - 1), false, nullptr);
-  marks_[fail_[v]] = 1;
+  marks_[nodes_[v].fail] = 1;
 }
 
 void PatternAutomaton::SpreadMarks() {
   // Deeper nodes have higher numbers and their links point to shallower
   // ones, so one sweep from the end passes each mark down the whole chain.
   for (size_t v = marks_.size(); v-- > 1;) {
-    if (marks_[v]) marks_[fail_[v]] = 1;
+    if (marks_[v]) marks_[nodes_[v].fail] = 1;
   }
 }
 

@@ -28,7 +28,7 @@ class PatternAutomaton {
   // build stops and Build returns false.
   bool Build(const std::vector<std::string_view>& patterns, bool fold_case,
              std::vector<State>* ends, const std::function<bool()>& keep_going);
-  size_t node_count() const { return fail_.size(); }
+  size_t node_count() const { return nodes_.size(); }
   // The length of the longest pattern: a state never stands for more of the
   // text than this many bytes.
   size_t depth() const { return depth_; }
@@ -44,7 +44,7 @@ class PatternAutomaton {
   bool marked(State node) const { return marks_[node] != 0; }
   void ClearMarks();
   // Bytes of memory held, for reusing the larger of two automata.
-  size_t capacity() const { return fail_.capacity(); }
+  size_t capacity() const { return nodes_.capacity(); }
   // Adds the marks of another feed.
   void MergeMarks(const std::vector<unsigned char>& marks);
 
@@ -68,11 +68,16 @@ class PatternAutomaton {
   State Scan(State state, std::string_view chunk, unsigned char* marks) const;
 
   // Nodes are numbered breadth first, each level in byte order, so that the
-  // children of a node are the consecutive nodes [first_child_[v],
-  // first_child_[v + 1]) and labels_[c] is the byte leading to node c.
-  std::vector<uint32_t> first_child_;
+  // children of a node are consecutive nodes and labels_[c] is the byte
+  // leading to node c. What a step needs of a node sits together.
+  struct Node {
+    State first_child;
+    State fail;  // the longest proper suffix of the node's text that is one
+    uint16_t child_count;
+    unsigned char first_label;  // of the first child
+  };
+  std::vector<Node> nodes_;
   std::vector<unsigned char> labels_;
-  std::vector<State> fail_;
   std::vector<unsigned char> marks_;
   std::array<State, 256> root_children_{};
   size_t depth_ = 0;

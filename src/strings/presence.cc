@@ -21,6 +21,12 @@ constexpr size_t kFeedChunk = size_t{1} << 20;
 constexpr size_t kCheckEvery = size_t{64} << 10;
 // Two threads take turns at shares of about this many bytes of a text.
 constexpr size_t kShareBytes = size_t{256} << 10;
+// Above this many bytes of raw-string material, a pass first looks for the
+// first kFirstCap bytes of each raw string only, then kCapGrowth times as
+// many of those found that far, and so on.
+constexpr uint64_t kCapMaterial = uint64_t{1} << 20;
+constexpr size_t kFirstCap = 64;
+constexpr size_t kCapGrowth = 16;
 // Below this many bytes to feed a second thread costs more than it saves.
 constexpr size_t kParallelBytes = size_t{1} << 20;
 
@@ -164,9 +170,9 @@ void PresenceTracker::AddWord(std::string_view word) {
   }
 }
 
-bool PresenceTracker::WordPresent(std::string_view word) const {
+int64_t PresenceTracker::WordId(std::string_view word) const {
   auto it = word_ids_.find(word);
-  return it != word_ids_.end() && word_present_[it->second] != 0;
+  return it == word_ids_.end() ? -1 : it->second;
 }
 
 void PresenceTracker::UpdateAllGone() {
@@ -218,40 +224,6 @@ void PresenceTracker::FindPairs() {
     }
   }
   pairs_valid_ = true;
-}
-
-bool PresenceTracker::Prepare(Direction* direction, bool backward,
-                              const std::function<bool()>& keep_going) {
-  if (direction->valid) {
-    direction->automaton.ClearMarks();
-    return true;
-  }
-  direction->patterns.clear();
-  direction->owners.clear();
-  for (size_t a = 0; a < accepted_.size(); ++a) {
-    const size_t length = accepted_[a].size();
-    if (!backward && prefix_[a] != 0) {
-      direction->patterns.push_back(accepted_[a].substr(0, prefix_[a]));
-      direction->owners.push_back(a);
-    }
-    // A raw string present whole has all its suffixes: no need to look.
-    if (backward && suffix_[a] != 0 && prefix_[a] != length) {
-      direction->patterns.push_back(Reversed(a).substr(0, suffix_[a]));
-      direction->owners.push_back(a);
-    }
-  }
-  for (size_t w = 0; !backward && w < words_.size(); ++w) {
-    if (word_present_[w]) {
-      direction->patterns.push_back(words_[w]);
-      direction->owners.push_back(kWordOwner + w);
-    }
-  }
-  if (!direction->automaton.Build(direction->patterns, true, &direction->ends,
-                                  keep_going)) {
-    return false;
-  }
-  direction->valid = true;
-  return true;
 }
 
 bool PresenceTracker::FeedRuns(
@@ -315,40 +287,114 @@ bool PresenceTracker::FeedRuns(
   return report(total, total);
 }
 
+bool PresenceTracker::NarrowDirection(
+    std::string_view bytes, bool backward,
+    const std::function<bool(uint64_t done, uint64_t total)>& report,
+    bool* lost) {
+  Direction& direction = backward ? backward_ : forward_;
+  // The part of raw string a still to look for, or nothing.
+  auto piece = [&](size_t a, size_t cap) {
+    const size_t length = backward ? suffix_[a] : prefix_[a];
+    // A raw string present whole has all its suffixes: no need to look.
+    if (length == 0 || (backward && prefix_[a] == accepted_[a].size())) {
+      return std::string_view();
+    }
+    return (backward ? Reversed(a) : accepted_[a])
+        .substr(0, std::min(length, cap));
+  };
+  // Long raw strings rarely occur whole: a first round looks for their
+  // first bytes only, and only those found that far are looked for again,
+  // further. This keeps the automaton of a first pass small.
+  size_t cap = kNoCap;
+  if (!direction.valid) {
+    uint64_t material = 0;
+    for (size_t a = 0; a < accepted_.size(); ++a)
+      material += piece(a, kNoCap).size();
+    if (material > kCapMaterial) cap = kFirstCap;
+  }
+  std::vector<size_t> owners;
+  for (size_t a = 0; a < accepted_.size(); ++a) {
+    if (!piece(a, kNoCap).empty()) owners.push_back(a);
+  }
+  bool words = !backward;
+  bool round_lost = false;
+  while (true) {
+    if (!direction.valid) {
+      direction.patterns.clear();
+      direction.owners.clear();
+      for (size_t a : owners) {
+        direction.patterns.push_back(piece(a, cap));
+        direction.owners.push_back(a);
+      }
+      for (size_t w = 0; words && w < words_.size(); ++w) {
+        if (word_present_[w]) {
+          direction.patterns.push_back(words_[w]);
+          direction.owners.push_back(kWordOwner + w);
+        }
+      }
+      if (!direction.automaton.Build(direction.patterns, true, &direction.ends,
+                                     [&] { return report(0, 1); })) {
+        return false;
+      }
+      direction.valid = cap == kNoCap;
+    } else {
+      direction.automaton.ClearMarks();
+    }
+    if (direction.patterns.empty()) return true;
+    if (!FeedRuns(bytes, backward, &direction, report)) return false;
+
+    const PatternAutomaton& automaton = direction.automaton;
+    std::vector<size_t> again;
+    for (size_t i = 0; i < direction.patterns.size(); ++i) {
+      const size_t owner = direction.owners[i];
+      const size_t length = direction.patterns[i].size();
+      const size_t found =
+          automaton.marked(direction.ends[i])
+              ? length
+              : automaton.LongestMarkedPrefix(direction.patterns[i]);
+      if (owner >= kWordOwner) {
+        if (found != length) {
+          word_present_[owner - kWordOwner] = 0;
+          round_lost = true;
+        }
+        continue;
+      }
+      const std::string_view r = accepted_[owner];
+      size_t& known = backward ? suffix_[owner] : prefix_[owner];
+      if (found == length && length < known) {
+        again.push_back(owner);  // found as far as looked
+        continue;
+      }
+      if (found == known) continue;
+      round_lost = true;
+      // The backward pass leaves out raw strings present whole.
+      if (!backward && known == r.size()) backward_.valid = false;
+      known = backward ? ClipSuffix(r, found) : ClipPrefix(r, found);
+    }
+    if (again.empty()) break;
+    owners.swap(again);
+    words = false;
+    direction.valid = false;
+    cap = cap > kNoCap / kCapGrowth ? kNoCap : cap * kCapGrowth;
+  }
+  if (round_lost) {
+    direction.valid = false;
+    *lost = true;
+  }
+  return true;
+}
+
 bool PresenceTracker::Narrow(std::string_view bytes, const WorkReport& report) {
   if (!pairs_valid_) FindPairs();
   FindRuns(pairs_, bytes, &runs_);
   const uint64_t size = bytes.size();
   const uint64_t total = 2 * size + 2;
   bool lost = false;
-
-  // Prefixes and words, reading forward.
+  // Prefixes and words reading forward, then suffixes reading backward.
   auto report_forward = [&](uint64_t done, uint64_t of) {
     return report(of == 0 ? 0 : done * size / of, total);
   };
-  if (!Prepare(&forward_, false, [&] { return report_forward(0, 1); })) {
-    return false;
-  }
-  if (!forward_.patterns.empty()) {
-    if (!FeedRuns(bytes, false, &forward_, report_forward)) return false;
-    const PatternAutomaton& automaton = forward_.automaton;
-    for (size_t i = 0; i < forward_.patterns.size(); ++i) {
-      if (automaton.marked(forward_.ends[i])) continue;
-      const size_t owner = forward_.owners[i];
-      lost = true;
-      if (owner >= kWordOwner) {
-        word_present_[owner - kWordOwner] = 0;
-        continue;
-      }
-      const std::string_view r = accepted_[owner];
-      if (prefix_[owner] == r.size()) backward_.valid = false;
-      prefix_[owner] =
-          ClipPrefix(r, automaton.LongestMarkedPrefix(forward_.patterns[i]));
-    }
-    if (lost) forward_.valid = false;
-  }
-
-  // Suffixes, reading backward.
+  if (!NarrowDirection(bytes, false, report_forward, &lost)) return false;
   auto report_backward = [&](uint64_t done, uint64_t of) {
     return report(size + 1 + (of == 0 ? 0 : done * size / of), total);
   };
@@ -357,25 +403,7 @@ bool PresenceTracker::Narrow(std::string_view bytes, const WorkReport& report) {
       forward_.automaton.capacity() > backward_.automaton.capacity()) {
     std::swap(forward_.automaton, backward_.automaton);
   }
-  if (!Prepare(&backward_, true, [&] { return report_backward(0, 1); })) {
-    return false;
-  }
-  if (!backward_.patterns.empty()) {
-    if (!FeedRuns(bytes, true, &backward_, report_backward)) return false;
-    const PatternAutomaton& automaton = backward_.automaton;
-    bool suffix_lost = false;
-    for (size_t i = 0; i < backward_.patterns.size(); ++i) {
-      if (automaton.marked(backward_.ends[i])) continue;
-      const size_t a = backward_.owners[i];
-      suffix_lost = true;
-      suffix_[a] = ClipSuffix(
-          accepted_[a], automaton.LongestMarkedPrefix(backward_.patterns[i]));
-    }
-    if (suffix_lost) {
-      lost = true;
-      backward_.valid = false;
-    }
-  }
+  if (!NarrowDirection(bytes, true, report_backward, &lost)) return false;
   if (lost) {
     pairs_valid_ = false;
     UpdateAllGone();

@@ -47,8 +47,11 @@ class PresenceTracker {
   size_t prefix(size_t a) const { return prefix_[a]; }
   // The same for suffixes.
   size_t suffix(size_t a) const { return suffix_[a]; }
-  // True when `word` (a registered word's text) is still present.
-  bool WordPresent(std::string_view word) const;
+  // The number of a registered word's text (0 to word_count() - 1), or -1.
+  int64_t WordId(std::string_view word) const;
+  size_t word_count() const { return words_.size(); }
+  std::string_view word(size_t id) const { return words_[id]; }
+  bool word_present(size_t id) const { return word_present_[id] != 0; }
 
   // A stretch of a text, fed from `begin` to `end` (or back), after `warm`
   // bytes just before it (after it, going back) that only set the state.
@@ -69,13 +72,19 @@ class PresenceTracker {
     bool valid = false;
   };
   static constexpr size_t kWordOwner = size_t{1} << 62;
+  static constexpr size_t kNoCap = ~size_t{0};
 
   void UpdateAllGone();
   // Raw string a read backwards, as a view into reversed_.
   std::string_view Reversed(size_t a) const;
   void FindPairs();
-  bool Prepare(Direction* direction, bool backward,
-               const std::function<bool()>& keep_going);
+  // Narrows the prefixes and words (forward) or the suffixes (backward) of
+  // the raw strings to what occurs in `bytes`. Sets *lost when anything
+  // was lost.
+  bool NarrowDirection(
+      std::string_view bytes, bool backward,
+      const std::function<bool(uint64_t done, uint64_t total)>& report,
+      bool* lost);
   // Feeds the runs of `bytes` to the automaton (on two threads when they
   // are long) and completes its marks.
   bool FeedRuns(

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,45 @@ TEST(Presence, TextAcrossTheThreadCutIsFound) {
   EXPECT_EQ(presence.prefix(1), 0u);  // "ZZZA..." does not occur
   EXPECT_EQ(presence.suffix(1), 8u);  // "ABCDEFGH" going back
   EXPECT_EQ(presence.prefix(2), 8u);  // after the one "H"
+}
+
+// With over a megabyte of raw strings a pass looks for their first bytes
+// first and for more of those found that far in later rounds; the lengths
+// found must be those of a single full look.
+TEST(Presence, LongRawStringsAreFoundInRounds) {
+  std::mt19937 rng(5);
+  std::string backing;
+  const size_t count = 4000;
+  const size_t length = 300;
+  for (size_t i = 0; i < count; ++i) {
+    // Pads and other bytes aside; 48 kinds make chance matches of 8 bytes
+    // or more unlikely.
+    static const char kBytes[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-+_.$(){}~*%";
+    for (size_t k = 0; k < length; ++k) backing += kBytes[rng() % 48];
+  }
+  std::vector<std::string_view> accepted;
+  for (size_t i = 0; i < count; ++i) {
+    accepted.push_back(std::string_view(backing).substr(i * length, length));
+  }
+  PresenceTracker presence(accepted, backing);
+  // Each raw string's first `head` and last `tail` bytes occur, between
+  // bytes that end every match.
+  std::vector<size_t> heads;
+  std::vector<size_t> tails;
+  std::string text;
+  for (size_t i = 0; i < count; ++i) {
+    const size_t choices[] = {8, 10, 63, 64, 65, 200, length - 1, length};
+    heads.push_back(choices[rng() % 8]);
+    tails.push_back(heads.back() == length ? length : choices[rng() % 7]);
+    text += "#" + std::string(accepted[i].substr(0, heads.back())) + "#" +
+            std::string(accepted[i].substr(length - tails.back())) + "#";
+  }
+  ASSERT_TRUE(presence.Narrow(text, [](uint64_t, uint64_t) { return true; }));
+  for (size_t i = 0; i < count; ++i) {
+    ASSERT_EQ(presence.prefix(i), heads[i]) << "raw string " << i;
+    ASSERT_EQ(presence.suffix(i), tails[i]) << "raw string " << i;
+  }
 }
 
 TEST(Presence, StopsWhenTheReportSaysSo) {
