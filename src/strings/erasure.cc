@@ -84,7 +84,7 @@ bool EraseContained(const std::vector<std::string_view>& accepted,
   uint64_t done = 0;
   PatternAutomaton automaton;
   std::vector<PatternAutomaton::State> nodes;
-  if (!automaton.Build(texts, false, &nodes,
+  if (!automaton.Build(texts, false, false, &nodes,
                        [&] { return report(done, total); })) {
     return false;
   }

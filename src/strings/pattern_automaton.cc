@@ -13,11 +13,34 @@ constexpr size_t kBuildPollEvery = size_t{1} << 20;
 // spends most of its steps; small enough to stay in a core's cache.
 constexpr size_t kTableBytes = size_t{512} << 10;
 
-size_t CommonPrefix(std::string_view a, std::string_view b) {
-  size_t n = std::min(a.size(), b.size());
+// Byte i of a pattern as the trie reads it: from its start, or from its
+// end when the patterns are read backward.
+unsigned char At(std::string_view s, size_t i, bool backward) {
+  return static_cast<unsigned char>(backward ? s[s.size() - 1 - i] : s[i]);
+}
+
+size_t CommonPrefix(std::string_view a, std::string_view b, bool backward) {
+  const size_t n = std::min(a.size(), b.size());
   size_t i = 0;
-  while (i < n && a[i] == b[i]) ++i;
+  while (i < n && At(a, i, backward) == At(b, i, backward)) ++i;
   return i;
+}
+
+// The first 8 bytes as read, big-endian, zero-padded: comparing keys
+// orders most patterns without looking further.
+uint64_t SortKey(std::string_view s, bool backward) {
+  uint64_t key = 0;
+  for (size_t i = 0; i < 8; ++i) {
+    key = key << 8 | (i < s.size() ? At(s, i, backward) : 0);
+  }
+  return key;
+}
+
+bool ReadLess(std::string_view a, std::string_view b, bool backward) {
+  if (!backward) return a < b;
+  const size_t common = CommonPrefix(a, b, true);
+  if (common == std::min(a.size(), b.size())) return a.size() < b.size();
+  return At(a, common, true) < At(b, common, true);
 }
 
 }  // namespace
@@ -30,6 +53,7 @@ void PatternAutomaton::Reset() {
   marks_.assign(1, 0);
   root_children_.fill(kRoot);
   depth_ = 0;
+  backward_ = false;
   for (int b = 0; b < 256; ++b) fold_[b] = static_cast<unsigned char>(b);
   symbols_.fill(0);
   row_shift_ = 0;
@@ -38,21 +62,30 @@ void PatternAutomaton::Reset() {
 }
 
 bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
-                             bool fold_case, std::vector<State>* ends,
+                             bool backward, bool fold_case,
+                             std::vector<State>* ends,
                              const std::function<bool()>& keep_going) {
   Reset();
+  backward_ = backward;
   if (fold_case) {
     for (int b = 0; b < 256; ++b) {
       fold_[b] = UpperByte(static_cast<unsigned char>(b));
     }
   }
   ends->assign(patterns.size(), kRoot);
-  order_.clear();
+  keyed_.clear();
   for (uint32_t i = 0; i < patterns.size(); ++i) {
-    if (!patterns[i].empty()) order_.push_back(i);
+    if (!patterns[i].empty()) {
+      keyed_.push_back({SortKey(patterns[i], backward), i});
+    }
   }
-  std::sort(order_.begin(), order_.end(),
-            [&](uint32_t a, uint32_t b) { return patterns[a] < patterns[b]; });
+  std::sort(keyed_.begin(), keyed_.end(),
+            [&](const KeyedPattern& a, const KeyedPattern& b) {
+              if (a.key != b.key) return a.key < b.key;
+              return ReadLess(patterns[a.index], patterns[b.index], backward);
+            });
+  order_.clear();
+  for (const KeyedPattern& k : keyed_) order_.push_back(k.index);
 
   // In sorted order, a pattern adds the nodes for depths lcp + 1 to its
   // length, where lcp is its common prefix with the pattern before it (an
@@ -61,7 +94,9 @@ bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
   size_t node_count = 1;
   for (size_t i = 0; i < order_.size(); ++i) {
     const std::string_view text = patterns[order_[i]];
-    if (i > 0) lcp_[i] = CommonPrefix(patterns[order_[i - 1]], text);
+    if (i > 0) {
+      lcp_[i] = CommonPrefix(patterns[order_[i - 1]], text, backward);
+    }
     depth_ = std::max(depth_, text.size());
     node_count += text.size() - lcp_[i];
   }
@@ -87,7 +122,7 @@ bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
     const std::string_view text = patterns[order_[i]];
     for (size_t d = lcp_[i] + 1; d <= text.size(); ++d) {
       const uint32_t id = next_at_depth_[d]++;
-      labels_[id] = static_cast<unsigned char>(text[d - 1]);
+      labels_[id] = At(text, d - 1, backward);
       ++nodes_[last_at_depth_[d - 1]].child_count;
       last_at_depth_[d] = id;
     }
@@ -232,7 +267,7 @@ void PatternAutomaton::MergeMarks(const std::vector<unsigned char>& marks) {
 }
 
 void PatternAutomaton::MarkInnerTexts(std::string_view pattern) {
-  if (pattern.empty()) return;
+  if (pattern.empty() || backward_) return;
   State v =
       Feed(kRoot, pattern.substr(0, pattern.size() - 1), false, marks_.data());
   // At the last byte the state is the pattern's own node; only its proper
@@ -252,7 +287,7 @@ void PatternAutomaton::SpreadMarks() {
 size_t PatternAutomaton::LongestMarkedPrefix(std::string_view s) const {
   State v = kRoot;
   for (size_t i = 0; i < s.size(); ++i) {
-    v = Child(v, static_cast<unsigned char>(s[i]));
+    v = Child(v, At(s, i, backward_));
     if (v == kRoot || !marks_[v]) return i;
   }
   return s.size();

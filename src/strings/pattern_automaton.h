@@ -21,13 +21,15 @@ class PatternAutomaton {
 
   PatternAutomaton();
 
-  // Builds the trie of `patterns` (repeats allowed) and sets (*ends)[i] to
-  // the node of patterns[i]. With `fold_case`, fed bytes are upper-cased
-  // before matching; patterns are always taken as they are. `keep_going` is
-  // called now and then during a long build; when it returns false the
-  // build stops and Build returns false.
-  bool Build(const std::vector<std::string_view>& patterns, bool fold_case,
-             std::vector<State>* ends, const std::function<bool()>& keep_going);
+  // Builds the trie of `patterns` (repeats allowed), each read from its
+  // last byte to its first when `backward`, and sets (*ends)[i] to the node
+  // of patterns[i]. With `fold_case`, fed bytes are upper-cased before
+  // matching; patterns are always taken as they are. `keep_going` is called
+  // now and then during a long build; when it returns false the build
+  // stops and Build returns false.
+  bool Build(const std::vector<std::string_view>& patterns, bool backward,
+             bool fold_case, std::vector<State>* ends,
+             const std::function<bool()>& keep_going);
   size_t node_count() const { return nodes_.size(); }
   // The length of the longest pattern: a state never stands for more of the
   // text than this many bytes.
@@ -48,16 +50,16 @@ class PatternAutomaton {
   // Adds the marks of another feed.
   void MergeMarks(const std::vector<unsigned char>& marks);
 
-  // Marks the nodes whose text occurs in `pattern` (one of the patterns)
-  // other than as the whole of it.
+  // Marks the nodes whose text occurs in `pattern` (one of the patterns of
+  // a forward build) other than as the whole of it.
   void MarkInnerTexts(std::string_view pattern);
 
   // Completes the marks: afterwards a node is marked exactly when its text
   // occurs in what was fed. Call once after feeding.
   void SpreadMarks();
 
-  // The length of the longest prefix of `s` that is a marked node's text
-  // (every shorter prefix of it is then marked too).
+  // The length of the longest prefix of `s` (read as the patterns are) that
+  // is a marked node's text (every shorter prefix of it is then marked too).
   size_t LongestMarkedPrefix(std::string_view s) const;
 
  private:
@@ -81,6 +83,7 @@ class PatternAutomaton {
   std::vector<unsigned char> marks_;
   std::array<State, 256> root_children_{};
   size_t depth_ = 0;
+  bool backward_ = false;
   // Byte mapping applied to fed bytes: identity or upper-casing.
   std::array<unsigned char, 256> fold_{};
   // The complete transition function of the shallowest nodes, over the
@@ -93,6 +96,11 @@ class PatternAutomaton {
   std::vector<State> table_;
 
   // Scratch of the build, kept for the next one.
+  struct KeyedPattern {
+    uint64_t key;
+    uint32_t index;
+  };
+  std::vector<KeyedPattern> keyed_;
   std::vector<uint32_t> order_;
   std::vector<size_t> lcp_;
   std::vector<uint32_t> next_at_depth_;

@@ -146,11 +146,8 @@ bool FeedShares(const PatternAutomaton& automaton, std::string_view bytes,
 
 }  // namespace
 
-PresenceTracker::PresenceTracker(const std::vector<std::string_view>& accepted,
-                                 std::string_view backing)
+PresenceTracker::PresenceTracker(const std::vector<std::string_view>& accepted)
     : accepted_(accepted),
-      backing_(backing),
-      reversed_(backing.rbegin(), backing.rend()),
       prefix_(accepted.size()),
       suffix_(accepted.size()),
       all_gone_(accepted.empty()) {
@@ -184,13 +181,6 @@ void PresenceTracker::UpdateAllGone() {
     if (present) return;
   }
   all_gone_ = true;
-}
-
-std::string_view PresenceTracker::Reversed(size_t a) const {
-  const std::string_view r = accepted_[a];
-  const size_t offset = static_cast<size_t>(r.data() - backing_.data());
-  return std::string_view(reversed_).substr(backing_.size() - offset - r.size(),
-                                            r.size());
 }
 
 void PresenceTracker::FindPairs() {
@@ -299,8 +289,10 @@ bool PresenceTracker::NarrowDirection(
     if (length == 0 || (backward && prefix_[a] == accepted_[a].size())) {
       return std::string_view();
     }
-    return (backward ? Reversed(a) : accepted_[a])
-        .substr(0, std::min(length, cap));
+    // Going back, the last bytes of r, which the automaton reads backward.
+    const std::string_view r = accepted_[a];
+    return backward ? r.substr(r.size() - std::min(length, cap))
+                    : r.substr(0, std::min(length, cap));
   };
   // Long raw strings rarely occur whole: a first round looks for their
   // first bytes only, and only those found that far are looked for again,
@@ -332,7 +324,8 @@ bool PresenceTracker::NarrowDirection(
           direction.owners.push_back(kWordOwner + w);
         }
       }
-      if (!direction.automaton.Build(direction.patterns, true, &direction.ends,
+      if (!direction.automaton.Build(direction.patterns, backward, true,
+                                     &direction.ends,
                                      [&] { return report(0, 1); })) {
         return false;
       }

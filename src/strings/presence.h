@@ -26,11 +26,11 @@ using WorkReport = std::function<bool(uint64_t done, uint64_t total)>;
 // - words are tracked by their distinct texts.
 class PresenceTracker {
  public:
-  // `accepted` are views into `backing`; both must outlive the tracker.
-  PresenceTracker(const std::vector<std::string_view>& accepted,
-                  std::string_view backing);
+  // `accepted` (and the text they view) must outlive the tracker.
+  explicit PresenceTracker(const std::vector<std::string_view>& accepted);
 
-  // Registers a word candidate (a view into `backing`); repeats are merged.
+  // Registers a word candidate (a view of the same text as `accepted`);
+  // repeats are merged.
   void AddWord(std::string_view word);
 
   // Narrows everything down to what also occurs in the sample text that
@@ -75,8 +75,6 @@ class PresenceTracker {
   static constexpr size_t kNoCap = ~size_t{0};
 
   void UpdateAllGone();
-  // Raw string a read backwards, as a view into reversed_.
-  std::string_view Reversed(size_t a) const;
   void FindPairs();
   // Narrows the prefixes and words (forward) or the suffixes (backward) of
   // the raw strings to what occurs in `bytes`. Sets *lost when anything
@@ -92,8 +90,6 @@ class PresenceTracker {
       const std::function<bool(uint64_t done, uint64_t total)>& report);
 
   const std::vector<std::string_view>& accepted_;
-  std::string_view backing_;
-  std::string reversed_;
   std::vector<size_t> prefix_;
   std::vector<size_t> suffix_;
   std::vector<std::string_view> words_;

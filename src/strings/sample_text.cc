@@ -38,9 +38,13 @@ bool ReadSampleBytes(Platform& platform, const SampleEntry& sample,
   std::unique_ptr<ReadableFile> file = OpenSample(platform, sample, err);
   if (file == nullptr) return false;
   const int64_t size = std::max<int64_t>(file->Size(), 0);
+  // Room first: growing while reading would copy, and first-touched memory
+  // is slow to map.
+  bytes->reserve(static_cast<size_t>(std::min(size, kWholeReadLimit + 1)));
   if (size <= kWholeReadLimit) {
     ReadPiece(*file, 0, static_cast<size_t>(size), bytes);
   } else {
+    scratch->reserve(kHalfReadLimit);
     ReadPiece(*file, 0, kHalfReadLimit, bytes);
     ReadPiece(*file, size - kHalfReadLimit, kHalfReadLimit, scratch);
     bytes->push_back('|');

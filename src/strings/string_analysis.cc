@@ -24,8 +24,11 @@ constexpr std::string_view kAborted = "\r\nAborted...\r\n";
 // True when `bytes` upper-cased are `text`.
 bool SameText(std::string_view bytes, std::string_view text) {
   if (bytes.size() != text.size()) return false;
+  unsigned char upper[256];
+  for (int b = 0; b < 256; ++b)
+    upper[b] = UpperByte(static_cast<unsigned char>(b));
   for (size_t i = 0; i < bytes.size(); ++i) {
-    if (UpperByte(ByteAt(bytes, i)) != ByteAt(text, i)) return false;
+    if (upper[ByteAt(bytes, i)] != ByteAt(text, i)) return false;
   }
   return true;
 }
@@ -46,19 +49,19 @@ bool Abort(std::string* err) {
 // in every sample, shown as the sample's work advances.
 bool PresencePasses(Platform& platform, bool rescan, const SampleSet& samples,
                     std::string_view first_text, int64_t k_count,
-                    PresenceTracker* presence, std::string* err) {
+                    PresenceTracker* presence, std::string* scratch,
+                    std::string* err) {
   const int64_t n = static_cast<int64_t>(samples.size());
   ProgressTicks ticks(kPresenceTickEvery);
   std::optional<ProgressLine> line;
   line.emplace(platform, "Phase 1...");
   ticks.StartPhase(&*line, 0, k_count);
   std::string bytes;
-  std::string scratch;
   for (int64_t k = 0; k < n; ++k) {
     const SampleEntry& sample = samples[static_cast<size_t>(k)];
     const int64_t base = k * k_count;
     const bool needs_text = !presence->AllGone();
-    if (needs_text ? !ReadSampleBytes(platform, sample, &bytes, &scratch, err)
+    if (needs_text ? !ReadSampleBytes(platform, sample, &bytes, scratch, err)
                    : !CheckSampleReadable(platform, sample, err)) {
       return false;
     }
@@ -118,12 +121,14 @@ bool AnalyseStrings(Platform& platform, bool rescan,
 
   // Raw strings, and later every candidate, are views into this one text.
   std::string backing;
+  std::string scratch;  // the tail of a large sample, while it is read
   std::vector<std::string_view> raw;
   if (rescan) {
     PrintLine(platform, "Scanning for raw strings...");
-    if (!ReadSampleText(platform, samples->front(), &backing, err)) {
+    if (!ReadSampleBytes(platform, samples->front(), &backing, &scratch, err)) {
       return false;
     }
+    UpperCaseInPlace(&backing);
     const int64_t fields = CutRawStrings(backing, &raw);
     PrintLine(platform, "Raw string(s) found:" + ConsoleNumber(fields));
   } else {
@@ -139,7 +144,7 @@ bool AnalyseStrings(Platform& platform, bool rescan,
   PrintLine(platform, "Pre-filtering strings...");
   const std::vector<std::string_view> accepted =
       AcceptRawStrings(std::move(raw));
-  PresenceTracker presence(accepted, backing);
+  PresenceTracker presence(accepted);
   const int64_t k_count = WalkCandidates(
       accepted,
       [&](size_t, std::string_view word, int64_t) { presence.AddWord(word); },
@@ -149,7 +154,7 @@ bool AnalyseStrings(Platform& platform, bool rescan,
   {
     HiddenCursor hidden(platform);
     if (!PresencePasses(platform, rescan, *samples, backing, k_count, &presence,
-                        err)) {
+                        &scratch, err)) {
       return false;
     }
     if (k_count > 0 &&

@@ -21,7 +21,7 @@ TEST(Presence, TextAcrossTheThreadCutIsFound) {
       std::string_view(backing).substr(0, 8),
       std::string_view(backing).substr(9, 11),
       std::string_view(backing).substr(21, 8)};
-  PresenceTracker presence(accepted, backing);
+  PresenceTracker presence(accepted);
 
   // "ABCDEFG" over and over, never followed by "H", except once across the
   // middle; every neighbouring pair occurs in the raw strings, so the whole
@@ -59,7 +59,7 @@ TEST(Presence, LongRawStringsAreFoundInRounds) {
   for (size_t i = 0; i < count; ++i) {
     accepted.push_back(std::string_view(backing).substr(i * length, length));
   }
-  PresenceTracker presence(accepted, backing);
+  PresenceTracker presence(accepted);
   // Each raw string's first `head` and last `tail` bytes occur, between
   // bytes that end every match.
   std::vector<size_t> heads;
@@ -82,7 +82,7 @@ TEST(Presence, LongRawStringsAreFoundInRounds) {
 TEST(Presence, StopsWhenTheReportSaysSo) {
   const std::string backing = "ABCDEFGH";
   const std::vector<std::string_view> accepted = {backing};
-  PresenceTracker presence(accepted, backing);
+  PresenceTracker presence(accepted);
   std::string text;
   while (text.size() < 3000000) text += "ABCDEFG ";
   int reports = 0;
