@@ -114,7 +114,10 @@ bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
     next_at_depth_[d] = first;
     first += running;
   }
-  last_at_depth_.assign(depth_ + 1, kRoot);
+  // Numbers at each depth are handed out in increasing order, so the last
+  // node made at depth d is next_at_depth_[d] - 1: the parent of the next
+  // node made at depth d + 1. The root stands at depth 0.
+  next_at_depth_[0] = 1;
   labels_.assign(node_count, 0);
   nodes_.assign(node_count, Node{0, kRoot, 0, 0});
   size_t done = 0;
@@ -123,10 +126,9 @@ bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
     for (size_t d = lcp_[i] + 1; d <= text.size(); ++d) {
       const uint32_t id = next_at_depth_[d]++;
       labels_[id] = At(text, d - 1, backward);
-      ++nodes_[last_at_depth_[d - 1]].child_count;
-      last_at_depth_[d] = id;
+      ++nodes_[next_at_depth_[d - 1] - 1].child_count;
     }
-    (*ends)[order_[i]] = last_at_depth_[text.size()];
+    (*ends)[order_[i]] = next_at_depth_[text.size()] - 1;
     done += text.size() - lcp_[i];
     if (done >= kBuildPollEvery) {
       done = 0;

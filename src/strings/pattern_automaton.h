@@ -47,6 +47,8 @@ class PatternAutomaton {
   void ClearMarks();
   // Bytes of memory held, for reusing the larger of two automata.
   size_t capacity() const { return nodes_.capacity(); }
+  // Gives all memory back; the automaton is then empty.
+  void Release() { *this = PatternAutomaton(); }
   // Adds the marks of another feed.
   void MergeMarks(const std::vector<unsigned char>& marks);
 
@@ -104,7 +106,6 @@ class PatternAutomaton {
   std::vector<uint32_t> order_;
   std::vector<size_t> lcp_;
   std::vector<uint32_t> next_at_depth_;
-  std::vector<uint32_t> last_at_depth_;
 };
 
 }  // namespace mavoscan

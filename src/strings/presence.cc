@@ -167,6 +167,17 @@ void PresenceTracker::AddWord(std::string_view word) {
   }
 }
 
+void PresenceTracker::ReleaseMatching() {
+  forward_ = Direction();
+  backward_ = Direction();
+  std::vector<uint64_t>().swap(pairs_);
+  pairs_valid_ = false;
+  std::vector<Piece>().swap(runs_);
+  std::vector<Piece>().swap(pieces_);
+  std::vector<size_t>().swap(share_starts_);
+  std::vector<unsigned char>().swap(helper_marks_);
+}
+
 int64_t PresenceTracker::WordId(std::string_view word) const {
   auto it = word_ids_.find(word);
   return it == word_ids_.end() ? -1 : it->second;
@@ -282,47 +293,61 @@ bool PresenceTracker::NarrowDirection(
     const std::function<bool(uint64_t done, uint64_t total)>& report,
     bool* lost) {
   Direction& direction = backward ? backward_ : forward_;
-  // The part of raw string a still to look for, or nothing.
-  auto piece = [&](size_t a, size_t cap) {
-    const size_t length = backward ? suffix_[a] : prefix_[a];
+  // What an owner (raw string a, or a word) still has present: the whole
+  // text to look for; nothing when there is nothing to look for.
+  auto whole = [&](size_t owner) {
+    if (owner >= kWordOwner) {
+      const size_t w = owner - kWordOwner;
+      return word_present_[w] ? words_[w] : std::string_view();
+    }
+    const std::string_view r = accepted_[owner];
+    const size_t length = backward ? suffix_[owner] : prefix_[owner];
     // A raw string present whole has all its suffixes: no need to look.
-    if (length == 0 || (backward && prefix_[a] == accepted_[a].size())) {
+    if (length == 0 || (backward && prefix_[owner] == r.size())) {
       return std::string_view();
     }
     // Going back, the last bytes of r, which the automaton reads backward.
-    const std::string_view r = accepted_[a];
-    return backward ? r.substr(r.size() - std::min(length, cap))
-                    : r.substr(0, std::min(length, cap));
+    return backward ? r.substr(r.size() - length) : r.substr(0, length);
   };
-  // Long raw strings rarely occur whole: a first round looks for their
-  // first bytes only, and only those found that far are looked for again,
-  // further. This keeps the automaton of a first pass small.
-  size_t cap = kNoCap;
-  if (!direction.valid) {
-    uint64_t material = 0;
-    for (size_t a = 0; a < accepted_.size(); ++a)
-      material += piece(a, kNoCap).size();
-    if (material > kCapMaterial) cap = kFirstCap;
-  }
+  auto piece = [&](size_t owner, size_t cap) {
+    const std::string_view text = whole(owner);
+    const size_t length = std::min(text.size(), cap);
+    return backward ? text.substr(text.size() - length)
+                    : text.substr(0, length);
+  };
   std::vector<size_t> owners;
+  uint64_t material = 0;
   for (size_t a = 0; a < accepted_.size(); ++a) {
-    if (!piece(a, kNoCap).empty()) owners.push_back(a);
+    material += whole(a).size();
+    if (!whole(a).empty()) owners.push_back(a);
   }
-  bool words = !backward;
+  for (size_t w = 0; !backward && w < words_.size(); ++w) {
+    material += whole(kWordOwner + w).size();
+    if (word_present_[w]) owners.push_back(kWordOwner + w);
+  }
+  // Long texts rarely occur whole: a first round looks for their first
+  // bytes only, and only those found that far are looked for again,
+  // further. This keeps the automaton of a first pass small.
+  size_t cap = !direction.valid && material > kCapMaterial ? kFirstCap : kNoCap;
   bool round_lost = false;
   while (true) {
     if (!direction.valid) {
       direction.patterns.clear();
       direction.owners.clear();
-      for (size_t a : owners) {
-        direction.patterns.push_back(piece(a, cap));
-        direction.owners.push_back(a);
+      size_t need = 0;
+      for (size_t owner : owners) {
+        direction.patterns.push_back(piece(owner, cap));
+        direction.owners.push_back(owner);
+        need += direction.patterns.back().size();
       }
-      for (size_t w = 0; words && w < words_.size(); ++w) {
-        if (word_present_[w]) {
-          direction.patterns.push_back(words_[w]);
-          direction.owners.push_back(kWordOwner + w);
-        }
+      // First-touched memory is slow to map: take the other direction's
+      // automaton when it is larger and not needed as it is.
+      Direction& other = backward ? forward_ : backward_;
+      if ((!other.valid || other.patterns.empty()) &&
+          need > direction.automaton.capacity() &&
+          other.automaton.capacity() > direction.automaton.capacity()) {
+        std::swap(direction.automaton, other.automaton);
+        other.valid = false;
       }
       if (!direction.automaton.Build(direction.patterns, backward, true,
                                      &direction.ends,
@@ -345,28 +370,28 @@ bool PresenceTracker::NarrowDirection(
           automaton.marked(direction.ends[i])
               ? length
               : automaton.LongestMarkedPrefix(direction.patterns[i]);
-      if (owner >= kWordOwner) {
-        if (found != length) {
-          word_present_[owner - kWordOwner] = 0;
-          round_lost = true;
-        }
-        continue;
-      }
-      const std::string_view r = accepted_[owner];
-      size_t& known = backward ? suffix_[owner] : prefix_[owner];
+      const size_t known = whole(owner).size();
       if (found == length && length < known) {
         again.push_back(owner);  // found as far as looked
         continue;
       }
       if (found == known) continue;
       round_lost = true;
-      // The backward pass leaves out raw strings present whole.
-      if (!backward && known == r.size()) backward_.valid = false;
-      known = backward ? ClipSuffix(r, found) : ClipPrefix(r, found);
+      if (owner >= kWordOwner) {
+        word_present_[owner - kWordOwner] = 0;
+        continue;
+      }
+      const std::string_view r = accepted_[owner];
+      if (backward) {
+        suffix_[owner] = ClipSuffix(r, found);
+      } else {
+        // The backward pass leaves out raw strings present whole.
+        if (known == r.size()) backward_.valid = false;
+        prefix_[owner] = ClipPrefix(r, found);
+      }
     }
     if (again.empty()) break;
     owners.swap(again);
-    words = false;
     direction.valid = false;
     cap = cap > kNoCap / kCapGrowth ? kNoCap : cap * kCapGrowth;
   }
@@ -391,11 +416,6 @@ bool PresenceTracker::Narrow(std::string_view bytes, const WorkReport& report) {
   auto report_backward = [&](uint64_t done, uint64_t of) {
     return report(size + 1 + (of == 0 ? 0 : done * size / of), total);
   };
-  // The automaton due for a rebuild next time lends its (larger) memory.
-  if (!backward_.valid && !forward_.valid &&
-      forward_.automaton.capacity() > backward_.automaton.capacity()) {
-    std::swap(forward_.automaton, backward_.automaton);
-  }
   if (!NarrowDirection(bytes, true, report_backward, &lost)) return false;
   if (lost) {
     pairs_valid_ = false;

@@ -39,6 +39,10 @@ class PresenceTracker {
   // of no further use.
   bool Narrow(std::string_view bytes, const WorkReport& report);
 
+  // Gives back the memory of the matching machinery once all samples are
+  // done (what is present stays known).
+  void ReleaseMatching();
+
   // True when no candidate is present any more.
   bool AllGone() const { return all_gone_; }
 

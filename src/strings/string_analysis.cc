@@ -157,6 +157,7 @@ bool AnalyseStrings(Platform& platform, bool rescan,
                         &scratch, err)) {
       return false;
     }
+    presence.ReleaseMatching();
     if (k_count > 0 &&
         !ErasurePass(platform, accepted, presence, k_count, &survivors, err)) {
       return false;

@@ -40,9 +40,9 @@ TEST(Presence, TextAcrossTheThreadCutIsFound) {
   EXPECT_EQ(presence.prefix(2), 8u);  // after the one "H"
 }
 
-// With over a megabyte of raw strings a pass looks for their first bytes
-// first and for more of those found that far in later rounds; the lengths
-// found must be those of a single full look.
+// With over a megabyte of raw strings (and words) a pass looks for their
+// first bytes first and for more of those found that far in later rounds;
+// what is found must be what a single full look finds.
 TEST(Presence, LongRawStringsAreFoundInRounds) {
   std::mt19937 rng(5);
   std::string backing;
@@ -60,6 +60,7 @@ TEST(Presence, LongRawStringsAreFoundInRounds) {
     accepted.push_back(std::string_view(backing).substr(i * length, length));
   }
   PresenceTracker presence(accepted);
+  for (std::string_view r : accepted) presence.AddWord(r);  // one word each
   // Each raw string's first `head` and last `tail` bytes occur, between
   // bytes that end every match.
   std::vector<size_t> heads;
@@ -76,6 +77,10 @@ TEST(Presence, LongRawStringsAreFoundInRounds) {
   for (size_t i = 0; i < count; ++i) {
     ASSERT_EQ(presence.prefix(i), heads[i]) << "raw string " << i;
     ASSERT_EQ(presence.suffix(i), tails[i]) << "raw string " << i;
+    ASSERT_EQ(presence.word_present(
+                  static_cast<size_t>(presence.WordId(accepted[i]))),
+              heads[i] == length)
+        << "raw string " << i;
   }
 }
 
