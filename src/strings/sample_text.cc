@@ -54,9 +54,8 @@ bool ReadSampleBytes(Platform& platform, const SampleEntry& sample,
 }
 
 bool ReadSampleText(Platform& platform, const SampleEntry& sample,
-                    std::string* text, std::string* err) {
-  std::string scratch;
-  if (!ReadSampleBytes(platform, sample, text, &scratch, err)) return false;
+                    std::string* text, std::string* scratch, std::string* err) {
+  if (!ReadSampleBytes(platform, sample, text, scratch, err)) return false;
   UpperCaseInPlace(text);
   return true;
 }

@@ -17,12 +17,13 @@ constexpr int64_t kWholeReadLimit = 10485760;
 // tail), upper-cased. A read that fails part-way leaves the bytes read so far
 // (a failed piece counts as empty). Returns false with *err set to the text
 // to print ("\r\n* Error: Unable to find file <path>\r\n" or "... open ...")
-// when the file is gone or cannot be opened.
+// when the file is gone or cannot be opened. *text and *scratch (which holds
+// the tail while it is read) keep their memory from call to call.
 bool ReadSampleText(Platform& platform, const SampleEntry& sample,
-                    std::string* text, std::string* err);
+                    std::string* text, std::string* scratch, std::string* err);
 
 // ReadSampleText without the upper-casing, for a pass that folds case
-// itself. *bytes and *scratch keep their memory from call to call.
+// itself.
 bool ReadSampleBytes(Platform& platform, const SampleEntry& sample,
                      std::string* bytes, std::string* scratch,
                      std::string* err);

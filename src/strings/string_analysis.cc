@@ -125,10 +125,9 @@ bool AnalyseStrings(Platform& platform, bool rescan,
   std::vector<std::string_view> raw;
   if (rescan) {
     PrintLine(platform, "Scanning for raw strings...");
-    if (!ReadSampleBytes(platform, samples->front(), &backing, &scratch, err)) {
+    if (!ReadSampleText(platform, samples->front(), &backing, &scratch, err)) {
       return false;
     }
-    UpperCaseInPlace(&backing);
     const int64_t fields = CutRawStrings(backing, &raw);
     PrintLine(platform, "Raw string(s) found:" + ConsoleNumber(fields));
   } else {

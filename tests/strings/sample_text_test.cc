@@ -26,8 +26,10 @@ TEST(SampleText, LargeSamplesAreReadAsHeadAndTail) {
     FakePlatform fake;
     fake.AddFile("s.bin", data);
     std::string text;
+    std::string scratch;
     std::string err;
-    ASSERT_TRUE(ReadSampleText(fake, {"s.bin", 0}, &text, &err)) << row.name;
+    ASSERT_TRUE(ReadSampleText(fake, {"s.bin", 0}, &text, &scratch, &err))
+        << row.name;
     const size_t half = kWholeReadLimit / 2;
     if (row.size <= static_cast<size_t>(kWholeReadLimit)) {
       ASSERT_EQ(text.size(), row.size) << row.name;
@@ -47,8 +49,9 @@ TEST(SampleText, UpperCasesAndKeepsNul) {
   FakePlatform fake;
   fake.AddFile("s.bin", std::string("ab\0\x84\x94z\x81", 7));
   std::string text;
+  std::string scratch;
   std::string err;
-  ASSERT_TRUE(ReadSampleText(fake, {"s.bin", 0}, &text, &err));
+  ASSERT_TRUE(ReadSampleText(fake, {"s.bin", 0}, &text, &scratch, &err));
   EXPECT_EQ(text, std::string("AB\0\x8e\x99Z\x9a", 7));
 }
 
@@ -58,10 +61,11 @@ TEST(SampleText, MissingAndUnreadableSamplesFail) {
   fake.MakeUnreadable("locked.bin");
   fake.AddFile(".hidden.bin", "data");
   std::string text;
+  std::string scratch;
   std::string err;
-  EXPECT_FALSE(ReadSampleText(fake, {"gone.bin", 4}, &text, &err));
+  EXPECT_FALSE(ReadSampleText(fake, {"gone.bin", 4}, &text, &scratch, &err));
   EXPECT_EQ(err, "\r\n* Error: Unable to find file <gone.bin>\r\n");
-  EXPECT_FALSE(ReadSampleText(fake, {".hidden.bin", 4}, &text, &err));
+  EXPECT_FALSE(ReadSampleText(fake, {".hidden.bin", 4}, &text, &scratch, &err));
   EXPECT_EQ(err, "\r\n* Error: Unable to find file <.hidden.bin>\r\n");
   EXPECT_FALSE(CheckSampleReadable(fake, {"locked.bin", 4}, &err));
   EXPECT_EQ(err, "\r\n* Error: Unable to open file <locked.bin>\r\n");
