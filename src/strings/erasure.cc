@@ -62,6 +62,7 @@ std::vector<Item> CollectItems(const std::vector<std::string_view>& accepted,
 
 bool EraseContained(const std::vector<std::string_view>& accepted,
                     const PresenceTracker& presence, const WorkReport& report,
+                    PatternAutomaton* automaton,
                     std::vector<std::string_view>* survivors) {
   survivors->clear();
   std::vector<Item> items = CollectItems(accepted, presence);
@@ -82,10 +83,9 @@ bool EraseContained(const std::vector<std::string_view>& accepted,
     total += 2 * item.text.size();
   }
   uint64_t done = 0;
-  PatternAutomaton automaton;
   std::vector<PatternAutomaton::State> nodes;
-  if (!automaton.Build(texts, false, false, &nodes,
-                       [&] { return report(done, total); })) {
+  if (!automaton->Build(texts, false, false, &nodes,
+                        [&] { return report(done, total); })) {
     return false;
   }
   done = total / 2;
@@ -93,7 +93,7 @@ bool EraseContained(const std::vector<std::string_view>& accepted,
   // other distinct text.
   uint64_t since_report = 0;
   for (std::string_view text : texts) {
-    automaton.MarkInnerTexts(text);
+    automaton->MarkInnerTexts(text);
     done += text.size();
     since_report += text.size();
     if (since_report >= (uint64_t{1} << 20)) {
@@ -101,10 +101,10 @@ bool EraseContained(const std::vector<std::string_view>& accepted,
       if (!report(done, total)) return false;
     }
   }
-  automaton.SpreadMarks();
+  automaton->SpreadMarks();
   std::vector<Item> kept;
   for (size_t i = 0; i < items.size(); ++i) {
-    if (!automaton.marked(nodes[i])) kept.push_back(items[i]);
+    if (!automaton->marked(nodes[i])) kept.push_back(items[i]);
   }
   std::sort(kept.begin(), kept.end(),
             [](const Item& x, const Item& y) { return x.index < y.index; });

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "strings/pattern_automaton.h"
 #include "strings/presence.h"
 
 namespace mavoscan {
@@ -12,9 +13,11 @@ namespace mavoscan {
 // least as long has been erased: the distinct present texts that no longer
 // present text contains, each at the place of its last copy, gathered in
 // candidate-list order (views into the raw strings' backing text). Returns
-// false when `report` asked to stop.
+// false when `report` asked to stop. *automaton is built anew (its memory
+// is used again).
 bool EraseContained(const std::vector<std::string_view>& accepted,
                     const PresenceTracker& presence, const WorkReport& report,
+                    PatternAutomaton* automaton,
                     std::vector<std::string_view>* survivors);
 
 // Orders `strings` longest first, exactly as the list's gap procedure does

@@ -241,14 +241,20 @@ PatternAutomaton::State PatternAutomaton::Scan(State v, std::string_view chunk,
 PatternAutomaton::State PatternAutomaton::DeepStep(State v,
                                                    unsigned char byte) const {
   // Deep nodes have no table row: follow failure links up to one that has
-  // (a link always leads to a shallower node, so to a lower number).
+  // (a link always leads to a shallower node, so to a lower number). Most
+  // deep nodes have one child, whose byte the node holds itself.
   const unsigned char folded = fold_[byte];
   do {
-    const State target = Child(v, folded);
-    if (target != kRoot) return target;
-    v = nodes_[v].fail;
+    const Node& node = nodes_[v];
+    if (node.child_count == 1) {
+      if (node.first_label == folded) return node.first_child;
+    } else if (node.child_count > 1) {
+      const State target = Child(v, folded);
+      if (target != kRoot) return target;
+    }
+    v = node.fail;
   } while (v >= table_rows_);
-  return table_[(v << row_shift_) | symbols_[byte]];
+  return table_[(size_t{v} << row_shift_) | symbols_[byte]];
 }
 
 PatternAutomaton::State PatternAutomaton::Feed(State state,

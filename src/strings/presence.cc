@@ -157,17 +157,46 @@ PresenceTracker::PresenceTracker(const std::vector<std::string_view>& accepted)
   }
 }
 
-void PresenceTracker::AddWord(std::string_view word) {
-  auto [it, added] =
-      word_ids_.emplace(word, static_cast<uint32_t>(words_.size()));
-  if (added) {
-    words_.push_back(word);
-    word_present_.push_back(1);
-    all_gone_ = false;
+size_t PresenceTracker::WordSlot(std::string_view word) const {
+  uint64_t hash = 14695981039346656037u;  // FNV-1a
+  for (char c : word) {
+    hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211u;
+  }
+  const size_t mask = word_slots_.size() - 1;
+  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const uint32_t entry = word_slots_[slot];
+    if (entry == 0 || words_[entry - 1] == word) return slot;
   }
 }
 
-void PresenceTracker::ReleaseMatching() {
+void PresenceTracker::AddWord(std::string_view word) {
+  // Kept at most half full, so that a search soon meets an empty slot.
+  if (2 * (words_.size() + 1) > word_slots_.size()) {
+    size_t slots = 1024;
+    while (slots < 4 * words_.size()) slots *= 2;  // a power of two: masks
+    word_slots_.assign(slots, 0);
+    for (size_t w = 0; w < words_.size(); ++w) {
+      word_slots_[WordSlot(words_[w])] = static_cast<uint32_t>(w + 1);
+    }
+  }
+  const size_t slot = WordSlot(word);
+  if (word_slots_[slot] != 0) return;
+  words_.push_back(word);
+  word_present_.push_back(1);
+  word_slots_[slot] = static_cast<uint32_t>(words_.size());
+  all_gone_ = false;
+}
+
+int64_t PresenceTracker::WordId(std::string_view word) const {
+  if (word_slots_.empty()) return -1;
+  return static_cast<int64_t>(word_slots_[WordSlot(word)]) - 1;
+}
+
+PatternAutomaton PresenceTracker::TakeAutomaton() {
+  PatternAutomaton taken =
+      std::move(forward_.automaton.capacity() >= backward_.automaton.capacity()
+                    ? forward_.automaton
+                    : backward_.automaton);
   forward_ = Direction();
   backward_ = Direction();
   std::vector<uint64_t>().swap(pairs_);
@@ -176,11 +205,7 @@ void PresenceTracker::ReleaseMatching() {
   std::vector<Piece>().swap(pieces_);
   std::vector<size_t>().swap(share_starts_);
   std::vector<unsigned char>().swap(helper_marks_);
-}
-
-int64_t PresenceTracker::WordId(std::string_view word) const {
-  auto it = word_ids_.find(word);
-  return it == word_ids_.end() ? -1 : it->second;
+  return taken;
 }
 
 void PresenceTracker::UpdateAllGone() {

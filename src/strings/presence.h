@@ -5,7 +5,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "strings/pattern_automaton.h"
@@ -39,9 +38,9 @@ class PresenceTracker {
   // of no further use.
   bool Narrow(std::string_view bytes, const WorkReport& report);
 
-  // Gives back the memory of the matching machinery once all samples are
-  // done (what is present stays known).
-  void ReleaseMatching();
+  // Hands over the matching machinery's automaton once all samples are
+  // done (what is present stays known), so that its memory is used again.
+  PatternAutomaton TakeAutomaton();
 
   // True when no candidate is present any more.
   bool AllGone() const { return all_gone_; }
@@ -79,6 +78,8 @@ class PresenceTracker {
   static constexpr size_t kNoCap = ~size_t{0};
 
   void UpdateAllGone();
+  // The slot of `word`: where it is, or the empty slot where it would go.
+  size_t WordSlot(std::string_view word) const;
   void FindPairs();
   // Narrows the prefixes and words (forward) or the suffixes (backward) of
   // the raw strings to what occurs in `bytes`. Sets *lost when anything
@@ -98,7 +99,9 @@ class PresenceTracker {
   std::vector<size_t> suffix_;
   std::vector<std::string_view> words_;
   std::vector<unsigned char> word_present_;
-  std::unordered_map<std::string_view, uint32_t> word_ids_;
+  // Open addressing over words_: slot holds word number + 1, 0 when empty.
+  // Every word occurrence of the first sample is looked up here.
+  std::vector<uint32_t> word_slots_;
   bool all_gone_;
 
   // Kept from sample to sample: rebuilt only when something was lost, and

@@ -88,7 +88,7 @@ bool PresencePasses(Platform& platform, bool rescan, const SampleSet& samples,
 
 bool ErasurePass(Platform& platform,
                  const std::vector<std::string_view>& accepted,
-                 const PresenceTracker& presence, int64_t k_count,
+                 PresenceTracker* presence, int64_t k_count,
                  std::vector<std::string_view>* survivors, std::string* err) {
   ProgressLine line(platform, "Erasing substrings...");
   ProgressTicks ticks(kErasureTickEvery);
@@ -97,7 +97,8 @@ bool ErasurePass(Platform& platform,
     ticks.ShowThrough(Share(k_count, done, total));
     return !EscapePressed(platform);
   };
-  if (!EraseContained(accepted, presence, report, survivors)) {
+  PatternAutomaton automaton = presence->TakeAutomaton();
+  if (!EraseContained(accepted, *presence, report, &automaton, survivors)) {
     return Abort(err);
   }
   ticks.ShowThrough(k_count);
@@ -156,9 +157,8 @@ bool AnalyseStrings(Platform& platform, bool rescan,
                         &scratch, err)) {
       return false;
     }
-    presence.ReleaseMatching();
     if (k_count > 0 &&
-        !ErasurePass(platform, accepted, presence, k_count, &survivors, err)) {
+        !ErasurePass(platform, accepted, &presence, k_count, &survivors, err)) {
       return false;
     }
   }
