@@ -38,16 +38,15 @@ void SetPair(std::vector<uint64_t>* bits, size_t pair) {
   (*bits)[pair >> 6] |= uint64_t{1} << (pair & 63);
 }
 
-// The stretches of `bytes` in which every two neighbouring bytes form a
-// pair of `pairs`, at least 4 bytes long: only there can a pattern text of
-// 2 bytes or more occur. Feeding only these (each from the root) marks
-// every node of 4 bytes or more that a feed of the whole text marks, and
-// their prefixes, which is all that counts: nothing shorter is a candidate.
-void FindRuns(const std::vector<uint64_t>& pairs, std::string_view bytes,
-              std::vector<Piece>* runs) {
-  runs->clear();
+// The stretches of bytes[begin, end) in which every two neighbouring bytes
+// form a pair of `pairs`, at least 4 bytes long, appended to *runs: only
+// there can a pattern text of 2 bytes or more occur. Feeding only these
+// (each from the root) marks every node of 4 bytes or more that a feed of
+// the whole text marks, and their prefixes, which is all that counts:
+// nothing shorter is a candidate.
+void FindRunsIn(const std::vector<uint64_t>& pairs, std::string_view bytes,
+                size_t begin, size_t end, std::vector<Piece>* runs) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const size_t n = bytes.size();
   auto valid = [&](size_t i) {
     return HasPair(pairs, size_t{p[i]} << 8 | p[i + 1]);
   };
@@ -55,21 +54,49 @@ void FindRuns(const std::vector<uint64_t>& pairs, std::string_view bytes,
   // never reaches back before i. A run of 4 bytes from i needs the pairs at
   // i, i + 1 and i + 2: when the pair at i + 2 fails, none starts at i,
   // i + 1 or i + 2.
-  size_t i = 0;
-  while (i + 3 < n) {
+  size_t i = begin;
+  while (i + 3 < end) {
     if (!valid(i + 2)) {
       i += 3;
       continue;
     }
-    size_t begin = i + 2;
-    while (begin > i && valid(begin - 1)) --begin;
+    size_t first = i + 2;
+    while (first > i && valid(first - 1)) --first;
     size_t last = i + 2;  // the last valid pair
-    while (last + 2 < n && valid(last + 1)) ++last;
-    if (last + 2 - begin >= kMinStringLength) {
-      runs->push_back({begin, last + 2, 0});
+    while (last + 2 < end && valid(last + 1)) ++last;
+    if (last + 2 - first >= kMinStringLength) {
+      runs->push_back({first, last + 2, 0});
     }
     i = last + 2;
   }
+}
+
+// FindRunsIn over all of `bytes`, a long text in two halves on two threads,
+// cut where two neighbouring bytes do not form a pair (no run crosses).
+void FindRuns(const std::vector<uint64_t>& pairs, std::string_view bytes,
+              std::vector<Piece>* runs, std::vector<Piece>* scratch) {
+  runs->clear();
+  const size_t n = bytes.size();
+  size_t cut = n;
+  if (n >= kParallelBytes) {
+    const size_t limit = std::min(n - 1, n / 2 + kShareBytes);
+    for (size_t m = n / 2; m < limit; ++m) {
+      if (!HasPair(pairs,
+                   size_t{ByteAt(bytes, m - 1)} << 8 | ByteAt(bytes, m))) {
+        cut = m;
+        break;
+      }
+    }
+  }
+  if (cut == n) {
+    FindRunsIn(pairs, bytes, 0, n, runs);
+    return;
+  }
+  scratch->clear();
+  std::thread helper([&] { FindRunsIn(pairs, bytes, cut, n, scratch); });
+  FindRunsIn(pairs, bytes, 0, cut, runs);
+  helper.join();
+  runs->insert(runs->end(), scratch->begin(), scratch->end());
 }
 
 // Cuts runs longer than a share into pieces; each later piece of a run
@@ -429,7 +456,7 @@ bool PresenceTracker::NarrowDirection(
 
 bool PresenceTracker::Narrow(std::string_view bytes, const WorkReport& report) {
   if (!pairs_valid_) FindPairs();
-  FindRuns(pairs_, bytes, &runs_);
+  FindRuns(pairs_, bytes, &runs_, &pieces_);
   const uint64_t size = bytes.size();
   const uint64_t total = 2 * size + 2;
   bool lost = false;
