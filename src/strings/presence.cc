@@ -25,7 +25,7 @@ constexpr size_t kShareBytes = size_t{256} << 10;
 // first kFirstCap bytes of each raw string only, then kCapGrowth times as
 // many of those found that far, and so on.
 constexpr uint64_t kCapMaterial = uint64_t{1} << 20;
-constexpr size_t kFirstCap = 64;
+constexpr size_t kFirstCap = 32;
 constexpr size_t kCapGrowth = 16;
 // Below this many bytes to feed a second thread costs more than it saves.
 constexpr size_t kParallelBytes = size_t{1} << 20;
