@@ -248,18 +248,18 @@ bool RunOnSet(const std::string& program, const std::string& mask,
   if (!MakeDirectories(scratch, err) || !DeleteFiles(scratch, "*", err)) {
     return false;
   }
-  ProgramSpec spec;
-  spec.program = program;
-  spec.arguments = {mask};
-  spec.work_dir = scratch;
-  spec.console_path = scratch + ".out";
-  spec.error_path = scratch + ".err";
-  spec.limit_seconds = limit;
-  spec.address_space_mib = memory_mib;
-  if (!RunProgram(spec, &run->result, err)) return false;
+  ProgramLaunch launch;
+  launch.program = program;
+  launch.arguments = {mask};
+  launch.work_dir = scratch;
+  launch.console_path = scratch + ".out";
+  launch.error_path = scratch + ".err";
+  launch.limit_seconds = limit;
+  launch.address_space_mib = memory_mib;
+  if (!RunProgram(launch, &run->result, err)) return false;
   run->ran = true;
-  if (!ReadBytes(spec.console_path, &run->console, err) ||
-      !ReadBytes(spec.error_path, &run->errors, err)) {
+  if (!ReadBytes(launch.console_path, &run->console, err) ||
+      !ReadBytes(launch.error_path, &run->errors, err)) {
     return false;
   }
   std::string definition_path = scratch + "/" + kDefinitionName;

@@ -58,12 +58,12 @@ void AwaitChildSignal(const sigset_t& child_signal, double seconds) {
 
 }  // namespace
 
-bool RunProgram(const ProgramSpec& spec, ProgramResult* result,
+bool RunProgram(const ProgramLaunch& launch, ProgramResult* result,
                 std::string* err) {
   *result = ProgramResult();
   std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(spec.program.c_str()));
-  for (const std::string& argument : spec.arguments) {
+  argv.push_back(const_cast<char*>(launch.program.c_str()));
+  for (const std::string& argument : launch.arguments) {
     argv.push_back(const_cast<char*>(argument.c_str()));
   }
   argv.push_back(nullptr);
@@ -91,20 +91,21 @@ bool RunProgram(const ProgramSpec& spec, ProgramResult* result,
     sigprocmask(SIG_SETMASK, &old_mask, nullptr);
     close(report[0]);
     if (!Redirect("/dev/null", O_RDONLY, 0)) ChildFail(report[1], 0);
-    if (!Redirect(spec.console_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 1)) {
+    if (!Redirect(launch.console_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                  1)) {
       ChildFail(report[1], 1);
     }
-    if (!Redirect(spec.error_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 2)) {
+    if (!Redirect(launch.error_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 2)) {
       ChildFail(report[1], 2);
     }
-    if (chdir(spec.work_dir.c_str()) != 0) ChildFail(report[1], 3);
-    if (spec.address_space_mib > 0) {
+    if (chdir(launch.work_dir.c_str()) != 0) ChildFail(report[1], 3);
+    if (launch.address_space_mib > 0) {
       rlimit limit;
       limit.rlim_cur = limit.rlim_max =
-          static_cast<rlim_t>(spec.address_space_mib) << 20;
+          static_cast<rlim_t>(launch.address_space_mib) << 20;
       if (setrlimit(RLIMIT_AS, &limit) != 0) ChildFail(report[1], 4);
     }
-    execv(spec.program.c_str(), argv.data());
+    execv(launch.program.c_str(), argv.data());
     ChildFail(report[1], 5);
   }
   close(report[1]);
@@ -120,15 +121,15 @@ bool RunProgram(const ProgramSpec& spec, ProgramResult* result,
       close(report[0]);
       return false;
     }
-    double left = spec.limit_seconds - (MonotonicSeconds() - start);
-    if (spec.limit_seconds > 0 && left <= 0) {
+    double left = launch.limit_seconds - (MonotonicSeconds() - start);
+    if (launch.limit_seconds > 0 && left <= 0) {
       kill(pid, SIGKILL);
       while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
       }
       result->timed_out = true;
       break;
     }
-    AwaitChildSignal(child_signal, spec.limit_seconds > 0 ? left : 0.2);
+    AwaitChildSignal(child_signal, launch.limit_seconds > 0 ? left : 0.2);
   }
   result->seconds = MonotonicSeconds() - start;
   sigprocmask(SIG_SETMASK, &old_mask, nullptr);
@@ -137,7 +138,7 @@ bool RunProgram(const ProgramSpec& spec, ProgramResult* result,
   ssize_t got = read(report[0], &failure, sizeof(failure));
   close(report[0]);
   if (got == static_cast<ssize_t>(sizeof(failure))) {
-    *err = std::string("cannot run ") + spec.program + ": " +
+    *err = std::string("cannot run ") + launch.program + ": " +
            kStages[failure.stage] + ": " + std::strerror(failure.error);
     return false;
   }

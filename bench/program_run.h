@@ -16,7 +16,7 @@ struct ProgramResult {
   int signal = 0;       // when not `exited`
 };
 
-struct ProgramSpec {
+struct ProgramLaunch {
   std::string program;
   std::vector<std::string> arguments;  // without the program name
   std::string work_dir;                // the child's current directory
@@ -28,7 +28,7 @@ struct ProgramSpec {
 
 // Runs the program with stdin from /dev/null and waits for it. Fails only
 // when the child cannot be started; a child that fails is a result.
-bool RunProgram(const ProgramSpec& spec, ProgramResult* result,
+bool RunProgram(const ProgramLaunch& launch, ProgramResult* result,
                 std::string* err);
 
 }  // namespace mavoscan

@@ -31,16 +31,16 @@ TEST(RunProgram, ReportsHowTheChildEnded) {
   char pattern[] = "/tmp/mavobench_run_XXXXXX";
   std::string dir = mkdtemp(pattern);
   for (const Row& row : rows) {
-    ProgramSpec spec;
-    spec.program = row.program;
-    spec.arguments = row.arguments;
-    spec.work_dir = dir;
-    spec.console_path = dir + "/out";
-    spec.error_path = dir + "/err";
-    spec.limit_seconds = row.limit;
+    ProgramLaunch launch;
+    launch.program = row.program;
+    launch.arguments = row.arguments;
+    launch.work_dir = dir;
+    launch.console_path = dir + "/out";
+    launch.error_path = dir + "/err";
+    launch.limit_seconds = row.limit;
     ProgramResult result;
     std::string err;
-    ASSERT_TRUE(RunProgram(spec, &result, &err)) << row.name << ": " << err;
+    ASSERT_TRUE(RunProgram(launch, &result, &err)) << row.name << ": " << err;
     EXPECT_EQ(result.timed_out, row.timed_out) << row.name;
     EXPECT_EQ(result.exited, row.exited) << row.name;
     EXPECT_EQ(result.exit_code, row.exit_code) << row.name;
@@ -58,22 +58,22 @@ TEST(RunProgram, GivesTheChildItsDirectoryAndCapturesItsOutput) {
   std::string work = dir + "/work";
   std::string err;
   ASSERT_TRUE(MakeDirectories(work, &err)) << err;
-  ProgramSpec spec;
-  spec.program = "/bin/sh";
-  spec.arguments = {"-c", "pwd; echo oops >&2; read line || echo no-input"};
-  spec.work_dir = work;
-  spec.console_path = dir + "/out";
-  spec.error_path = dir + "/err";
+  ProgramLaunch launch;
+  launch.program = "/bin/sh";
+  launch.arguments = {"-c", "pwd; echo oops >&2; read line || echo no-input"};
+  launch.work_dir = work;
+  launch.console_path = dir + "/out";
+  launch.error_path = dir + "/err";
   ProgramResult result;
-  ASSERT_TRUE(RunProgram(spec, &result, &err)) << err;
+  ASSERT_TRUE(RunProgram(launch, &result, &err)) << err;
   std::string out, errors;
-  ASSERT_TRUE(ReadBytes(spec.console_path, &out, &err)) << err;
-  ASSERT_TRUE(ReadBytes(spec.error_path, &errors, &err)) << err;
+  ASSERT_TRUE(ReadBytes(launch.console_path, &out, &err)) << err;
+  ASSERT_TRUE(ReadBytes(launch.error_path, &errors, &err)) << err;
   EXPECT_EQ(out, work + "\nno-input\n");
   EXPECT_EQ(errors, "oops\n");
 
-  spec.program = dir + "/missing";
-  EXPECT_FALSE(RunProgram(spec, &result, &err));
+  launch.program = dir + "/missing";
+  EXPECT_FALSE(RunProgram(launch, &result, &err));
   EXPECT_NE(err.find("start"), std::string::npos) << err;
 
   EXPECT_TRUE(DeleteFiles(dir, "*", &err)) << err;
