@@ -1,6 +1,7 @@
 #include "strings/pattern_automaton.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "common/text.h"
 
@@ -11,7 +12,7 @@ namespace {
 constexpr size_t kBuildPollEvery = size_t{1} << 20;
 // Room for the transition table of the shallowest nodes, where a scan
 // spends most of its steps; small enough to stay in a core's cache.
-constexpr size_t kTableBytes = size_t{512} << 10;
+constexpr size_t kTableBytes = size_t{16384} << 10;
 
 // Byte i of a pattern as the trie reads it: from its start, or from its
 // end when the patterns are read backward.
@@ -57,7 +58,11 @@ void PatternAutomaton::Reset() {
   for (int b = 0; b < 256; ++b) fold_[b] = static_cast<unsigned char>(b);
   symbols_.fill(0);
   row_shift_ = 0;
-  table_.assign(1, kRoot);
+  if (table_capacity_ == 0) {
+    table_ = std::make_unique<State[]>(1);
+    table_capacity_ = 1;
+  }
+  table_[0] = kRoot;
   table_rows_ = 1;
 }
 
@@ -157,7 +162,12 @@ bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
   const size_t width = size_t{1} << row_shift_;
   table_rows_ = static_cast<State>(std::min(
       node_count, std::max<size_t>(1, kTableBytes / (sizeof(State) * width))));
-  table_.assign(size_t{table_rows_} * width, kRoot);
+  // Every row is written below (the root's first): no need to clear them.
+  if (size_t{table_rows_} * width > table_capacity_) {
+    table_capacity_ = size_t{table_rows_} * width;
+    table_.reset(new State[table_capacity_]);
+  }
+  std::fill(table_.get(), table_.get() + width, kRoot);
 
   // Level by level: a node's failure link is the longest proper suffix of
   // its text that is also a node, found by stepping its parent's link with
@@ -227,7 +237,7 @@ PatternAutomaton::State PatternAutomaton::Scan(State v, std::string_view chunk,
   const unsigned char* bytes =
       reinterpret_cast<const unsigned char*>(chunk.data());
   const size_t n = chunk.size();
-  const State* table = table_.data();
+  const State* table = table_.get();
   const uint32_t shift = row_shift_;
   const State rows = table_rows_;
   for (size_t i = 0; i < n; ++i) {
@@ -236,6 +246,40 @@ PatternAutomaton::State PatternAutomaton::Scan(State v, std::string_view chunk,
     if (kMark) marks[v] = 1;
   }
   return v;
+}
+
+template <bool kBackward>
+void PatternAutomaton::ScanLanes(
+    std::array<State, kLanes>* states,
+    const std::array<std::string_view, kLanes>& chunks,
+    unsigned char* marks) const {
+  size_t common = chunks[0].size();
+  for (std::string_view chunk : chunks) common = std::min(common, chunk.size());
+  std::array<const unsigned char*, kLanes> at;
+  for (size_t j = 0; j < kLanes; ++j) {
+    const unsigned char* bytes =
+        reinterpret_cast<const unsigned char*>(chunks[j].data());
+    at[j] = kBackward ? bytes + chunks[j].size() - 1 : bytes;
+  }
+  const State* table = table_.get();
+  const uint32_t shift = row_shift_;
+  const State rows = table_rows_;
+  std::array<State, kLanes> v = *states;
+  auto step = [&](State s, unsigned char byte) {
+    return s < rows ? table[(s << shift) | symbols_[byte]] : DeepStep(s, byte);
+  };
+  for (size_t i = 0; i < common; ++i) {
+    const std::ptrdiff_t k = kBackward ? -static_cast<std::ptrdiff_t>(i)
+                                       : static_cast<std::ptrdiff_t>(i);
+    for (size_t j = 0; j < kLanes; ++j) v[j] = step(v[j], at[j][k]);
+    for (size_t j = 0; j < kLanes; ++j) marks[v[j]] = 1;
+  }
+  for (size_t j = 0; j < kLanes; ++j) {
+    const std::string_view rest =
+        kBackward ? chunks[j].substr(0, chunks[j].size() - common)
+                  : chunks[j].substr(common);
+    (*states)[j] = Scan<kBackward, true>(v[j], rest, marks);
+  }
 }
 
 PatternAutomaton::State PatternAutomaton::DeepStep(State v,
@@ -269,6 +313,17 @@ PatternAutomaton::State PatternAutomaton::Feed(State state,
                           : Scan<false, false>(state, chunk, marks);
 }
 
+void PatternAutomaton::FeedLanes(
+    std::array<State, kLanes>* states,
+    const std::array<std::string_view, kLanes>& chunks, bool backward,
+    unsigned char* marks) const {
+  if (backward) {
+    ScanLanes<true>(states, chunks, marks);
+  } else {
+    ScanLanes<false>(states, chunks, marks);
+  }
+}
+
 void PatternAutomaton::MergeMarks(const std::vector<unsigned char>& marks) {
   const size_t n = std::min(marks.size(), marks_.size());
   for (size_t v = 0; v < n; ++v) marks_[v] |= marks[v];
@@ -292,13 +347,32 @@ void PatternAutomaton::SpreadMarks() {
   }
 }
 
-size_t PatternAutomaton::LongestMarkedPrefix(std::string_view s) const {
-  State v = kRoot;
-  for (size_t i = 0; i < s.size(); ++i) {
-    v = Child(v, At(s, i, backward_));
-    if (v == kRoot || !marks_[v]) return i;
+void PatternAutomaton::LongestMarkedPrefixes(
+    std::vector<uint32_t>* lengths) const {
+  // The top bit says that the node and all nodes above it are marked; a
+  // parent comes before its children in node order.
+  constexpr uint32_t kWhole = uint32_t{1} << 31;
+  lengths->resize(nodes_.size());
+  uint32_t* out = lengths->data();
+  out[kRoot] = kWhole;
+  for (State v = 0; v < nodes_.size(); ++v) {
+    const uint32_t parent = out[v];
+    const uint32_t child =
+        parent & kWhole ? parent + 1 : parent;  // when the child is marked
+    const State end = nodes_[v].first_child + nodes_[v].child_count;
+    for (State c = nodes_[v].first_child; c < end; ++c) {
+      out[c] = marks_[c] ? child : parent & ~kWhole;
+    }
   }
-  return s.size();
+  for (uint32_t& length : *lengths) length &= ~kWhole;
+}
+
+PatternAutomaton::State PatternAutomaton::Find(std::string_view s) const {
+  State v = kRoot;
+  for (size_t i = 0; i < s.size() && (i == 0 || v != kRoot); ++i) {
+    v = Child(v, At(s, i, backward_));
+  }
+  return v;
 }
 
 }  // namespace mavoscan

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -41,6 +42,14 @@ class PatternAutomaton {
   // may feed at once, each with marks of its own (node_count() bytes).
   State Feed(State state, std::string_view chunk, bool backward,
              unsigned char* marks) const;
+  // Feeds several chunks at once, chunk j from (*states)[j], and sets
+  // (*states)[j] to the state after it; marks as Feed does. The steps of
+  // the chunks are interleaved, so that the memory waits of one overlap
+  // those of the others: a step mostly waits for the load before it.
+  static constexpr size_t kLanes = 8;
+  void FeedLanes(std::array<State, kLanes>* states,
+                 const std::array<std::string_view, kLanes>& chunks,
+                 bool backward, unsigned char* marks) const;
   // The automaton's own marks.
   unsigned char* marks() { return marks_.data(); }
   bool marked(State node) const { return marks_[node] != 0; }
@@ -60,9 +69,12 @@ class PatternAutomaton {
   // occurs in what was fed. Call once after feeding.
   void SpreadMarks();
 
-  // The length of the longest prefix of `s` (read as the patterns are) that
-  // is a marked node's text (every shorter prefix of it is then marked too).
-  size_t LongestMarkedPrefix(std::string_view s) const;
+  // For every node, (*lengths)[node] is the length of the longest prefix
+  // of the node's text whose nodes are all marked (once marks are complete,
+  // every shorter prefix of a marked node's text is marked too).
+  void LongestMarkedPrefixes(std::vector<uint32_t>* lengths) const;
+  // The node whose text is `s` (read as the patterns are), or kRoot.
+  State Find(std::string_view s) const;
 
  private:
   void Reset();
@@ -70,6 +82,10 @@ class PatternAutomaton {
   State DeepStep(State node, unsigned char byte) const;
   template <bool kBackward, bool kMark>
   State Scan(State state, std::string_view chunk, unsigned char* marks) const;
+  template <bool kBackward>
+  void ScanLanes(std::array<State, kLanes>* states,
+                 const std::array<std::string_view, kLanes>& chunks,
+                 unsigned char* marks) const;
 
   // Nodes are numbered breadth first, each level in byte order, so that the
   // children of a node are consecutive nodes and labels_[c] is the byte
@@ -95,7 +111,9 @@ class PatternAutomaton {
   std::array<uint32_t, 256> symbols_{};
   uint32_t row_shift_ = 0;
   State table_rows_ = 0;
-  std::vector<State> table_;
+  // Not a vector: growing it would clear memory that is written anyway.
+  std::unique_ptr<State[]> table_;
+  size_t table_capacity_ = 0;
 
   // Scratch of the build, kept for the next one.
   struct KeyedPattern {

@@ -27,8 +27,16 @@ constexpr size_t kShareBytes = size_t{256} << 10;
 constexpr uint64_t kCapMaterial = uint64_t{1} << 20;
 constexpr size_t kFirstCap = 32;
 constexpr size_t kCapGrowth = 16;
+// A share is fed as lanes when each lane gets at least kLaneMin bytes and
+// kLaneDepths times the automaton's depth (its warm-up).
+constexpr size_t kLaneMin = size_t{2} << 10;
+constexpr size_t kLaneDepths = 16;
 // Below this many bytes to feed a second thread costs more than it saves.
-constexpr size_t kParallelBytes = size_t{1} << 20;
+constexpr size_t kParallelBytes = size_t{256} << 10;
+// A text's first stage is about 1 / kStageParts of it, at least
+// kFirstStage bytes.
+constexpr uint64_t kStageParts = 16;
+constexpr uint64_t kFirstStage = uint64_t{256} << 10;
 
 bool HasPair(const std::vector<uint64_t>& bits, size_t pair) {
   return (bits[pair >> 6] >> (pair & 63)) & 1;
@@ -121,6 +129,125 @@ void CutRuns(const std::vector<Piece>& runs, bool backward, size_t depth,
   }
 }
 
+// Where a piece's byte at `offset` (counted in reading order) stands:
+// forward the text position of that byte, going back the position just
+// after it. Warm-up bytes lie just before that (going back: from there on).
+size_t ReadingAt(const Piece& piece, size_t offset, bool backward) {
+  return backward ? piece.end - offset : piece.begin + offset;
+}
+
+// The state after the `warm` bytes that lead up to `at` in reading order,
+// fed from the root without marks.
+PatternAutomaton::State Warmed(const PatternAutomaton& automaton,
+                               std::string_view bytes, size_t at, size_t warm,
+                               bool backward) {
+  if (warm == 0) return PatternAutomaton::kRoot;
+  const size_t from = backward ? at : at - warm;
+  return automaton.Feed(PatternAutomaton::kRoot, bytes.substr(from, warm),
+                        backward, nullptr);
+}
+
+// Feeds `piece` from `offset` on, checking passed(length) after each
+// stretch; stops when that returns false.
+template <typename Passed>
+bool FeedPieceAlone(const PatternAutomaton& automaton, std::string_view bytes,
+                    const Piece& piece, size_t offset, bool backward,
+                    unsigned char* marks, Passed& passed) {
+  const size_t length = piece.end - piece.begin;
+  PatternAutomaton::State state =
+      Warmed(automaton, bytes, ReadingAt(piece, offset, backward),
+             std::min(automaton.depth(), piece.warm + offset), backward);
+  while (offset < length) {
+    const size_t step = std::min(kCheckEvery, length - offset);
+    const size_t at = ReadingAt(piece, offset, backward);
+    state = automaton.Feed(state, bytes.substr(backward ? at - step : at, step),
+                           backward, marks);
+    offset += step;
+    if (!passed(step)) return false;
+  }
+  return true;
+}
+
+// Feeds the `total` bytes of the pieces from pieces[first] on as kLanes lanes
+// of equal length, stepped together: lane j reads the bytes from j / kLanes of
+// the way through them, after a warm-up when it starts inside a piece.
+void FeedInLanes(const PatternAutomaton& automaton, std::string_view bytes,
+                 const std::vector<Piece>& pieces, size_t first, uint64_t total,
+                 bool backward, unsigned char* marks) {
+  constexpr size_t kLanes = PatternAutomaton::kLanes;
+  const size_t depth = automaton.depth();
+  struct Lane {
+    size_t piece;
+    size_t offset;  // in the piece, in reading order
+    uint64_t left;  // bytes the lane has still to read
+  };
+  std::array<Lane, kLanes> lanes;
+  std::array<PatternAutomaton::State, kLanes> states;
+  const uint64_t per_lane = total / kLanes;
+  size_t k = first;
+  uint64_t before_k = 0;  // bytes of pieces[first, k)
+  for (size_t j = 0; j < kLanes; ++j) {
+    const uint64_t start = j * per_lane;
+    while (before_k + (pieces[k].end - pieces[k].begin) <= start) {
+      before_k += pieces[k].end - pieces[k].begin;
+      ++k;
+    }
+    const size_t offset = static_cast<size_t>(start - before_k);
+    lanes[j] = {k, offset, j + 1 < kLanes ? per_lane : total - start};
+    states[j] = Warmed(automaton, bytes, ReadingAt(pieces[k], offset, backward),
+                       std::min(depth, pieces[k].warm + offset), backward);
+  }
+  std::array<std::string_view, kLanes> chunks;
+  while (true) {
+    uint64_t step = ~uint64_t{0};
+    for (const Lane& lane : lanes) {
+      const Piece& piece = pieces[lane.piece];
+      step = std::min(
+          {step, lane.left, uint64_t{piece.end - piece.begin - lane.offset}});
+    }
+    if (step == 0) break;
+    for (size_t j = 0; j < kLanes; ++j) {
+      const size_t at =
+          ReadingAt(pieces[lanes[j].piece], lanes[j].offset, backward);
+      chunks[j] = bytes.substr(backward ? at - step : at, step);
+    }
+    automaton.FeedLanes(&states, chunks, backward, marks);
+    for (size_t j = 0; j < kLanes; ++j) {
+      Lane& lane = lanes[j];
+      lane.offset += step;
+      lane.left -= step;
+      if (lane.left > 0 &&
+          lane.offset == pieces[lane.piece].end - pieces[lane.piece].begin) {
+        ++lane.piece;
+        lane.offset = 0;
+        states[j] =
+            Warmed(automaton, bytes, ReadingAt(pieces[lane.piece], 0, backward),
+                   std::min(depth, pieces[lane.piece].warm), backward);
+      }
+    }
+  }
+  // All lanes but the last are done; the last has fewer than kLanes bytes
+  // left.
+  Lane& lane = lanes[kLanes - 1];
+  PatternAutomaton::State state = states[kLanes - 1];
+  while (lane.left > 0) {
+    const Piece& piece = pieces[lane.piece];
+    const size_t step = static_cast<size_t>(
+        std::min<uint64_t>(lane.left, piece.end - piece.begin - lane.offset));
+    const size_t at = ReadingAt(piece, lane.offset, backward);
+    state = automaton.Feed(state, bytes.substr(backward ? at - step : at, step),
+                           backward, marks);
+    lane.left -= step;
+    lane.offset = 0;
+    ++lane.piece;
+    if (lane.left > 0) {
+      state =
+          Warmed(automaton, bytes, ReadingAt(pieces[lane.piece], 0, backward),
+                 std::min(depth, pieces[lane.piece].warm), backward);
+    }
+  }
+}
+
 // Feeds shares of `pieces` with `marks`, taking the next share from
 // `next_share` until none is left; `done` counts the bytes fed. Stops early
 // when `stop` is set or `keep_going` (when given) returns false.
@@ -144,26 +271,28 @@ bool FeedShares(const PatternAutomaton& automaton, std::string_view bytes,
     }
     return true;
   };
+  const size_t depth = automaton.depth();
   for (size_t share = next_share->fetch_add(1); share + 1 < share_starts.size();
        share = next_share->fetch_add(1)) {
-    for (size_t k = share_starts[share]; k < share_starts[share + 1]; ++k) {
-      const Piece& piece = pieces[k];
-      PatternAutomaton::State state = PatternAutomaton::kRoot;
-      if (piece.warm > 0) {
-        const size_t warm_begin =
-            backward ? piece.end : piece.begin - piece.warm;
-        state = automaton.Feed(state, bytes.substr(warm_begin, piece.warm),
-                               backward, nullptr);
-      }
-      size_t at = backward ? piece.end : piece.begin;
-      while (backward ? at > piece.begin : at < piece.end) {
-        const size_t length =
-            std::min(kCheckEvery, backward ? at - piece.begin : piece.end - at);
-        const size_t chunk_begin = backward ? at - length : at;
-        state = automaton.Feed(state, bytes.substr(chunk_begin, length),
-                               backward, marks);
-        at = backward ? chunk_begin : at + length;
-        if (!passed(length)) return false;
+    const size_t first = share_starts[share];
+    const size_t last = share_starts[share + 1];
+    uint64_t share_bytes = 0;
+    for (size_t k = first; k < last; ++k) {
+      share_bytes += pieces[k].end - pieces[k].begin;
+    }
+    // Lanes pay off unless warming them up would cost a good part of the
+    // work.
+    const uint64_t per_lane = share_bytes / PatternAutomaton::kLanes;
+    if (per_lane >= kLaneMin && per_lane >= kLaneDepths * depth) {
+      FeedInLanes(automaton, bytes, pieces, first, share_bytes, backward,
+                  marks);
+      if (!passed(share_bytes)) return false;
+      continue;
+    }
+    for (size_t k = first; k < last; ++k) {
+      if (!FeedPieceAlone(automaton, bytes, pieces[k], 0, backward, marks,
+                          passed)) {
+        return false;
       }
     }
   }
@@ -232,6 +361,11 @@ PatternAutomaton PresenceTracker::TakeAutomaton() {
   std::vector<Piece>().swap(pieces_);
   std::vector<size_t>().swap(share_starts_);
   std::vector<unsigned char>().swap(helper_marks_);
+  stage_automaton_.Release();
+  std::vector<std::string_view>().swap(stage_patterns_);
+  std::vector<PatternAutomaton::State>().swap(stage_ends_);
+  std::vector<size_t>().swap(found_);
+  std::vector<uint32_t>().swap(marked_lengths_);
   return taken;
 }
 
@@ -279,20 +413,19 @@ void PresenceTracker::FindPairs() {
   pairs_valid_ = true;
 }
 
-bool PresenceTracker::FeedRuns(
-    std::string_view bytes, bool backward, Direction* direction,
-    const std::function<bool(uint64_t done, uint64_t total)>& report) {
-  PatternAutomaton& automaton = direction->automaton;
-  CutRuns(runs_, backward, automaton.depth(), &pieces_);
+bool PresenceTracker::FeedPieces(std::string_view bytes, bool backward,
+                                 PatternAutomaton* automaton, size_t begin,
+                                 size_t end, uint64_t done_before,
+                                 uint64_t total, const WorkReport& report) {
   // Shares of consecutive pieces of about kShareBytes each.
-  uint64_t total = 0;
-  share_starts_.assign(1, 0);
+  uint64_t stage_bytes = 0;
+  share_starts_.assign(1, begin);
   size_t share_bytes = 0;
-  for (size_t k = 0; k < pieces_.size(); ++k) {
+  for (size_t k = begin; k < end; ++k) {
     const size_t length = pieces_[k].end - pieces_[k].begin;
-    total += length;
+    stage_bytes += length;
     share_bytes += length;
-    if (share_bytes >= kShareBytes || k + 1 == pieces_.size()) {
+    if (share_bytes >= kShareBytes || k + 1 == end) {
       share_starts_.push_back(k + 1);
       share_bytes = 0;
     }
@@ -305,23 +438,23 @@ bool PresenceTracker::FeedRuns(
     const uint64_t now = done.load(std::memory_order_relaxed);
     if (now < reported + kFeedChunk) return true;
     reported = now;
-    return report(now, total);
+    return report(done_before + now, total);
   };
-  unsigned char* marks = automaton.marks();
-  if (total < kParallelBytes) {
-    if (!FeedShares(automaton, bytes, pieces_, share_starts_, backward, marks,
+  unsigned char* marks = automaton->marks();
+  if (stage_bytes < kParallelBytes) {
+    if (!FeedShares(*automaton, bytes, pieces_, share_starts_, backward, marks,
                     &next_share, &done, &stop, keep_going)) {
       return false;
     }
   } else {
-    helper_marks_.assign(automaton.node_count(), 0);
+    helper_marks_.assign(automaton->node_count(), 0);
     std::atomic<bool> helper_finished{false};
     std::thread helper([&] {
-      FeedShares(automaton, bytes, pieces_, share_starts_, backward,
+      FeedShares(*automaton, bytes, pieces_, share_starts_, backward,
                  helper_marks_.data(), &next_share, &done, &stop, nullptr);
       helper_finished.store(true);
     });
-    bool ok = FeedShares(automaton, bytes, pieces_, share_starts_, backward,
+    bool ok = FeedShares(*automaton, bytes, pieces_, share_starts_, backward,
                          marks, &next_share, &done, &stop, keep_going);
     // The keyboard stays watched while the other thread finishes its share.
     while (ok && !helper_finished.load()) {
@@ -334,10 +467,81 @@ bool PresenceTracker::FeedRuns(
     }
     helper.join();
     if (!ok) return false;
-    automaton.MergeMarks(helper_marks_);
+    automaton->MergeMarks(helper_marks_);
   }
-  automaton.SpreadMarks();
-  return report(total, total);
+  automaton->SpreadMarks();
+  return report(done_before + stage_bytes, total);
+}
+
+bool PresenceTracker::FindLongest(std::string_view bytes, bool backward,
+                                  Direction* direction,
+                                  const WorkReport& report,
+                                  std::vector<size_t>* found) {
+  const std::vector<std::string_view>& patterns = direction->patterns;
+  CutRuns(runs_, backward, direction->automaton.depth(), &pieces_);
+  uint64_t total = 0;
+  for (const Piece& piece : pieces_) total += piece.end - piece.begin;
+  found->assign(patterns.size(), 0);
+  // The patterns not yet found whole, each with its number in the
+  // automaton in use.
+  struct Open {
+    uint32_t pattern;
+    uint32_t node_of;
+  };
+  std::vector<Open> open(patterns.size());
+  for (uint32_t i = 0; i < open.size(); ++i) open[i] = {i, i};
+  PatternAutomaton* automaton = &direction->automaton;
+  const std::vector<PatternAutomaton::State>* ends = &direction->ends;
+  size_t built_for = open.size();
+  // Most patterns that occur at all occur early in a text: after each
+  // stage those found whole are settled, and once enough are, a smaller
+  // automaton of the others (quicker to step through) takes the next,
+  // twice longer stage. A state stands for no more bytes than the first
+  // automaton's depth, so the warm-up of every piece suits them all.
+  uint64_t stage = std::max<uint64_t>(kFirstStage, total / kStageParts);
+  uint64_t done = 0;
+  size_t begin = 0;
+  while (begin < pieces_.size()) {
+    size_t end = begin;
+    uint64_t stage_bytes = 0;
+    while (end < pieces_.size() && stage_bytes < stage) {
+      stage_bytes += pieces_[end].end - pieces_[end].begin;
+      ++end;
+    }
+    if (!FeedPieces(bytes, backward, automaton, begin, end, done, total,
+                    report)) {
+      return false;
+    }
+    done += stage_bytes;
+    begin = end;
+    stage *= 2;
+    automaton->LongestMarkedPrefixes(&marked_lengths_);
+    size_t kept = 0;
+    for (const Open& o : open) {
+      const size_t length = patterns[o.pattern].size();
+      const size_t now = marked_lengths_[(*ends)[o.node_of]];
+      size_t& best = (*found)[o.pattern];
+      best = std::max(best, now);
+      if (best < length) open[kept++] = o;
+    }
+    open.resize(kept);
+    if (open.empty()) break;
+    if (begin < pieces_.size() && open.size() * 4 <= built_for * 3) {
+      stage_patterns_.clear();
+      for (Open& o : open) {
+        o.node_of = static_cast<uint32_t>(stage_patterns_.size());
+        stage_patterns_.push_back(patterns[o.pattern]);
+      }
+      if (!stage_automaton_.Build(stage_patterns_, backward, true, &stage_ends_,
+                                  [&] { return report(done, total); })) {
+        return false;
+      }
+      automaton = &stage_automaton_;
+      ends = &stage_ends_;
+      built_for = open.size();
+    }
+  }
+  return true;
 }
 
 bool PresenceTracker::NarrowDirection(
@@ -407,21 +611,20 @@ bool PresenceTracker::NarrowDirection(
         return false;
       }
       direction.valid = cap == kNoCap;
+      direction.built_bytes = need;
     } else {
       direction.automaton.ClearMarks();
     }
     if (direction.patterns.empty()) return true;
-    if (!FeedRuns(bytes, backward, &direction, report)) return false;
+    if (!FindLongest(bytes, backward, &direction, report, &found_)) {
+      return false;
+    }
 
-    const PatternAutomaton& automaton = direction.automaton;
     std::vector<size_t> again;
     for (size_t i = 0; i < direction.patterns.size(); ++i) {
       const size_t owner = direction.owners[i];
       const size_t length = direction.patterns[i].size();
-      const size_t found =
-          automaton.marked(direction.ends[i])
-              ? length
-              : automaton.LongestMarkedPrefix(direction.patterns[i]);
+      const size_t found = found_[i];
       const size_t known = whole(owner).size();
       if (found == length && length < known) {
         again.push_back(owner);  // found as far as looked
@@ -448,8 +651,30 @@ bool PresenceTracker::NarrowDirection(
     cap = cap > kNoCap / kCapGrowth ? kNoCap : cap * kCapGrowth;
   }
   if (round_lost) {
-    direction.valid = false;
     *lost = true;
+    // What was lost is now shorter, a node the automaton already has, or
+    // gone: an automaton of all the patterns still finds them, so it is
+    // kept until it holds too much that is no longer looked for.
+    if (direction.valid) {
+      size_t kept = 0;
+      uint64_t kept_bytes = 0;
+      for (size_t i = 0; i < direction.patterns.size(); ++i) {
+        const std::string_view text = whole(direction.owners[i]);
+        if (text.empty()) continue;
+        if (text.size() != direction.patterns[i].size()) {
+          direction.ends[i] = direction.automaton.Find(text);
+        }
+        direction.patterns[kept] = text;
+        direction.owners[kept] = direction.owners[i];
+        direction.ends[kept] = direction.ends[i];
+        ++kept;
+        kept_bytes += text.size();
+      }
+      direction.patterns.resize(kept);
+      direction.owners.resize(kept);
+      direction.ends.resize(kept);
+      if (kept_bytes < direction.built_bytes / 4 * 3) direction.valid = false;
+    }
   }
   return true;
 }
@@ -470,7 +695,9 @@ bool PresenceTracker::Narrow(std::string_view bytes, const WorkReport& report) {
   };
   if (!NarrowDirection(bytes, true, report_backward, &lost)) return false;
   if (lost) {
-    pairs_valid_ = false;
+    // Pairs of more than the live material only let more bytes through:
+    // they are found again with the automata.
+    if (!forward_.valid || !backward_.valid) pairs_valid_ = false;
     UpdateAllGone();
   }
   return true;

@@ -72,6 +72,7 @@ class PresenceTracker {
     std::vector<std::string_view> patterns;
     std::vector<size_t> owners;  // raw string, or kWordOwner + word
     std::vector<PatternAutomaton::State> ends;
+    uint64_t built_bytes = 0;  // of the patterns the automaton was built of
     bool valid = false;
   };
   static constexpr size_t kWordOwner = size_t{1} << 62;
@@ -88,11 +89,17 @@ class PresenceTracker {
       std::string_view bytes, bool backward,
       const std::function<bool(uint64_t done, uint64_t total)>& report,
       bool* lost);
-  // Feeds the runs of `bytes` to the automaton (on two threads when they
-  // are long) and completes its marks.
-  bool FeedRuns(
-      std::string_view bytes, bool backward, Direction* direction,
-      const std::function<bool(uint64_t done, uint64_t total)>& report);
+  // Feeds pieces_[begin, end) to `automaton` (on two threads when they are
+  // long) and completes its marks; `done_before` of `total` bytes were fed
+  // before, for the report.
+  bool FeedPieces(std::string_view bytes, bool backward,
+                  PatternAutomaton* automaton, size_t begin, size_t end,
+                  uint64_t done_before, uint64_t total,
+                  const WorkReport& report);
+  // Sets (*found)[i] to the length of the longest prefix of the direction's
+  // pattern i (as it reads) that occurs in the runs of `bytes`.
+  bool FindLongest(std::string_view bytes, bool backward, Direction* direction,
+                   const WorkReport& report, std::vector<size_t>* found);
 
   const std::vector<std::string_view>& accepted_;
   std::vector<size_t> prefix_;
@@ -116,6 +123,12 @@ class PresenceTracker {
   std::vector<Piece> pieces_;
   std::vector<size_t> share_starts_;
   std::vector<unsigned char> helper_marks_;
+  // The smaller automaton of the patterns a text has not shown yet.
+  PatternAutomaton stage_automaton_;
+  std::vector<std::string_view> stage_patterns_;
+  std::vector<PatternAutomaton::State> stage_ends_;
+  std::vector<size_t> found_;
+  std::vector<uint32_t> marked_lengths_;
 };
 
 }  // namespace mavoscan
