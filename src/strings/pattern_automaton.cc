@@ -10,9 +10,6 @@ namespace {
 
 // How many nodes a build handles between two calls of `keep_going`.
 constexpr size_t kBuildPollEvery = size_t{1} << 20;
-// Room for the transition table of the shallowest nodes, where a scan
-// spends most of its steps; small enough to stay in a core's cache.
-constexpr size_t kTableBytes = size_t{16384} << 10;
 
 // Byte i of a pattern as the trie reads it: from its start, or from its
 // end when the patterns are read backward.
@@ -69,7 +66,8 @@ void PatternAutomaton::Reset() {
 bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
                              bool backward, bool fold_case,
                              std::vector<State>* ends,
-                             const std::function<bool()>& keep_going) {
+                             const std::function<bool()>& keep_going,
+                             size_t table_bytes) {
   Reset();
   backward_ = backward;
   if (fold_case) {
@@ -161,7 +159,7 @@ bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
   while ((uint32_t{1} << row_shift_) < symbol_count) ++row_shift_;
   const size_t width = size_t{1} << row_shift_;
   table_rows_ = static_cast<State>(std::min(
-      node_count, std::max<size_t>(1, kTableBytes / (sizeof(State) * width))));
+      node_count, std::max<size_t>(1, table_bytes / (sizeof(State) * width))));
   // Every row is written below (the root's first): no need to clear them.
   if (size_t{table_rows_} * width > table_capacity_) {
     table_capacity_ = size_t{table_rows_} * width;

@@ -27,10 +27,14 @@ class PatternAutomaton {
   // of patterns[i]. With `fold_case`, fed bytes are upper-cased before
   // matching; patterns are always taken as they are. `keep_going` is called
   // now and then during a long build; when it returns false the build
-  // stops and Build returns false.
+  // stops and Build returns false. The shallowest nodes get a complete
+  // transition table of at most `table_bytes`, where a scan spends most of
+  // its steps: it costs its size to build and pays back on every byte fed.
+  static constexpr size_t kSmallTable = size_t{512} << 10;
   bool Build(const std::vector<std::string_view>& patterns, bool backward,
              bool fold_case, std::vector<State>* ends,
-             const std::function<bool()>& keep_going);
+             const std::function<bool()>& keep_going,
+             size_t table_bytes = kSmallTable);
   size_t node_count() const { return nodes_.size(); }
   // The length of the longest pattern: a state never stands for more of the
   // text than this many bytes.

@@ -19,8 +19,13 @@ using Piece = PresenceTracker::Piece;
 constexpr size_t kFeedChunk = size_t{1} << 20;
 // Feeding checks for a stop after about this many bytes.
 constexpr size_t kCheckEvery = size_t{64} << 10;
-// Two threads take turns at shares of about this many bytes of a text.
+// Two threads take turns at shares of a text's runs, each about a 16th of
+// what is fed at once, within these bounds.
+constexpr size_t kLeastShare = size_t{32} << 10;
 constexpr size_t kShareBytes = size_t{256} << 10;
+constexpr size_t kSharesPerFeed = 16;
+// Runs longer than this are cut into pieces of this size.
+constexpr size_t kPieceBytes = size_t{64} << 10;
 // Above this many bytes of raw-string material, a pass first looks for the
 // first kFirstCap bytes of each raw string only, then kCapGrowth times as
 // many of those found that far, and so on.
@@ -31,12 +36,26 @@ constexpr size_t kCapGrowth = 16;
 // kLaneDepths times the automaton's depth (its warm-up).
 constexpr size_t kLaneMin = size_t{2} << 10;
 constexpr size_t kLaneDepths = 16;
+// ... and its pieces are this long on average.
+constexpr size_t kLanePiece = 64;
 // Below this many bytes to feed a second thread costs more than it saves.
 constexpr size_t kParallelBytes = size_t{256} << 10;
+// An automaton's transition table gets about as many bytes as it is to
+// feed, within these bounds.
+constexpr size_t kLeastTable = size_t{256} << 10;
+constexpr size_t kMostTable = size_t{16} << 20;
+// A smaller automaton is built for what is still open in a text only when
+// that leaves at least this many bytes to feed per byte of its patterns.
+constexpr uint64_t kBuildWorth = 24;
 // A text's first stage is about 1 / kStageParts of it, at least
 // kFirstStage bytes.
 constexpr uint64_t kStageParts = 16;
 constexpr uint64_t kFirstStage = uint64_t{256} << 10;
+
+size_t TableBytes(uint64_t to_feed) {
+  return static_cast<size_t>(
+      std::clamp<uint64_t>(to_feed, kLeastTable, kMostTable));
+}
 
 bool HasPair(const std::vector<uint64_t>& bits, size_t pair) {
   return (bits[pair >> 6] >> (pair & 63)) & 1;
@@ -107,21 +126,21 @@ void FindRuns(const std::vector<uint64_t>& pairs, std::string_view bytes,
   runs->insert(runs->end(), scratch->begin(), scratch->end());
 }
 
-// Cuts runs longer than a share into pieces; each later piece of a run
-// starts after up to `depth` bytes of warm-up (going back: the bytes after
-// it), as a state stands for no more bytes than that. With very long
-// patterns warming up would cost too much, and runs stay whole.
+// Cuts long runs into pieces; each later piece of a run starts after up to
+// `depth` bytes of warm-up (going back: the bytes after it), as a state
+// stands for no more bytes than that. With very long patterns warming up
+// would cost too much, and runs stay whole.
 void CutRuns(const std::vector<Piece>& runs, bool backward, size_t depth,
              std::vector<Piece>* pieces) {
   pieces->clear();
-  const bool cut = depth <= kShareBytes / 8;
+  const bool cut = depth <= kPieceBytes / 8;
   for (const Piece& run : runs) {
-    if (!cut || run.end - run.begin <= kShareBytes) {
+    if (!cut || run.end - run.begin <= kPieceBytes) {
       pieces->push_back(run);
       continue;
     }
-    for (size_t at = run.begin; at < run.end; at += kShareBytes) {
-      const size_t end = std::min(at + kShareBytes, run.end);
+    for (size_t at = run.begin; at < run.end; at += kPieceBytes) {
+      const size_t end = std::min(at + kPieceBytes, run.end);
       const size_t warm = backward ? std::min(depth, run.end - end)
                                    : std::min(depth, at - run.begin);
       pieces->push_back({at, end, warm});
@@ -281,9 +300,10 @@ bool FeedShares(const PatternAutomaton& automaton, std::string_view bytes,
       share_bytes += pieces[k].end - pieces[k].begin;
     }
     // Lanes pay off unless warming them up would cost a good part of the
-    // work.
+    // work, or the pieces are so short that lanes keep changing pieces.
     const uint64_t per_lane = share_bytes / PatternAutomaton::kLanes;
-    if (per_lane >= kLaneMin && per_lane >= kLaneDepths * depth) {
+    if (per_lane >= kLaneMin && per_lane >= kLaneDepths * depth &&
+        share_bytes >= kLanePiece * (last - first)) {
       FeedInLanes(automaton, bytes, pieces, first, share_bytes, backward,
                   marks);
       if (!passed(share_bytes)) return false;
@@ -417,15 +437,19 @@ bool PresenceTracker::FeedPieces(std::string_view bytes, bool backward,
                                  PatternAutomaton* automaton, size_t begin,
                                  size_t end, uint64_t done_before,
                                  uint64_t total, const WorkReport& report) {
-  // Shares of consecutive pieces of about kShareBytes each.
   uint64_t stage_bytes = 0;
+  for (size_t k = begin; k < end; ++k) {
+    stage_bytes += pieces_[k].end - pieces_[k].begin;
+  }
+  // Shares of consecutive pieces, enough of them to keep both threads
+  // busy to the end.
+  const size_t share_target = static_cast<size_t>(std::clamp<uint64_t>(
+      stage_bytes / kSharesPerFeed, kLeastShare, kShareBytes));
   share_starts_.assign(1, begin);
   size_t share_bytes = 0;
   for (size_t k = begin; k < end; ++k) {
-    const size_t length = pieces_[k].end - pieces_[k].begin;
-    stage_bytes += length;
-    share_bytes += length;
-    if (share_bytes >= kShareBytes || k + 1 == end) {
+    share_bytes += pieces_[k].end - pieces_[k].begin;
+    if (share_bytes >= share_target || k + 1 == end) {
       share_starts_.push_back(k + 1);
       share_bytes = 0;
     }
@@ -514,7 +538,7 @@ bool PresenceTracker::FindLongest(std::string_view bytes, bool backward,
     }
     done += stage_bytes;
     begin = end;
-    stage *= 2;
+    const size_t open_before = open.size();
     automaton->LongestMarkedPrefixes(&marked_lengths_);
     size_t kept = 0;
     for (const Open& o : open) {
@@ -526,14 +550,22 @@ bool PresenceTracker::FindLongest(std::string_view bytes, bool backward,
     }
     open.resize(kept);
     if (open.empty()) break;
-    if (begin < pieces_.size() && open.size() * 4 <= built_for * 3) {
+    // Where few were settled, staging does not pay: the rest is one stage.
+    stage = open.size() * 4 > open_before * 3 ? total : stage * 2;
+    uint64_t open_bytes = 0;
+    for (const Open& o : open) open_bytes += patterns[o.pattern].size();
+    // A build costs about as much as feeding kBuildWorth bytes per
+    // pattern byte: a smaller automaton must have that much left to feed.
+    if (begin < pieces_.size() && open.size() * 4 <= built_for * 3 &&
+        total - done >= kBuildWorth * open_bytes) {
       stage_patterns_.clear();
       for (Open& o : open) {
         o.node_of = static_cast<uint32_t>(stage_patterns_.size());
         stage_patterns_.push_back(patterns[o.pattern]);
       }
-      if (!stage_automaton_.Build(stage_patterns_, backward, true, &stage_ends_,
-                                  [&] { return report(done, total); })) {
+      if (!stage_automaton_.Build(
+              stage_patterns_, backward, true, &stage_ends_,
+              [&] { return report(done, total); }, TableBytes(total - done))) {
         return false;
       }
       automaton = &stage_automaton_;
@@ -558,10 +590,10 @@ bool PresenceTracker::NarrowDirection(
     }
     const std::string_view r = accepted_[owner];
     const size_t length = backward ? suffix_[owner] : prefix_[owner];
-    // A raw string present whole has all its suffixes: no need to look.
-    if (length == 0 || (backward && prefix_[owner] == r.size())) {
-      return std::string_view();
-    }
+    // A raw string present whole is looked for going back too (and found
+    // whole where it is present), so that going back needs no new pattern
+    // when it stops being present whole.
+    if (length == 0) return std::string_view();
     // Going back, the last bytes of r, which the automaton reads backward.
     return backward ? r.substr(r.size() - length) : r.substr(0, length);
   };
@@ -605,9 +637,11 @@ bool PresenceTracker::NarrowDirection(
         std::swap(direction.automaton, other.automaton);
         other.valid = false;
       }
-      if (!direction.automaton.Build(direction.patterns, backward, true,
-                                     &direction.ends,
-                                     [&] { return report(0, 1); })) {
+      uint64_t run_bytes = 0;
+      for (const Piece& run : runs_) run_bytes += run.end - run.begin;
+      if (!direction.automaton.Build(
+              direction.patterns, backward, true, &direction.ends,
+              [&] { return report(0, 1); }, TableBytes(run_bytes))) {
         return false;
       }
       direction.valid = cap == kNoCap;
@@ -640,8 +674,6 @@ bool PresenceTracker::NarrowDirection(
       if (backward) {
         suffix_[owner] = ClipSuffix(r, found);
       } else {
-        // The backward pass leaves out raw strings present whole.
-        if (known == r.size()) backward_.valid = false;
         prefix_[owner] = ClipPrefix(r, found);
       }
     }
@@ -695,9 +727,9 @@ bool PresenceTracker::Narrow(std::string_view bytes, const WorkReport& report) {
   };
   if (!NarrowDirection(bytes, true, report_backward, &lost)) return false;
   if (lost) {
-    // Pairs of more than the live material only let more bytes through:
-    // they are found again with the automata.
-    if (!forward_.valid || !backward_.valid) pairs_valid_ = false;
+    // Fewer pairs let fewer bytes through; an automaton kept with patterns
+    // no longer looked for still finds the others within those bytes.
+    pairs_valid_ = false;
     UpdateAllGone();
   }
   return true;
