@@ -4,6 +4,8 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "common/text.h"
@@ -38,6 +40,8 @@ constexpr size_t kLaneMin = size_t{2} << 10;
 constexpr size_t kLaneDepths = 16;
 // ... and its pieces are this long on average.
 constexpr size_t kLanePiece = 64;
+// Texts of this many bytes or more are read both ways at once.
+constexpr size_t kBothDirectionsBytes = size_t{1} << 20;
 // Below this many bytes to feed a second thread costs more than it saves.
 constexpr size_t kParallelBytes = size_t{256} << 10;
 // An automaton's transition table gets about as many bytes as it is to
@@ -378,14 +382,7 @@ PatternAutomaton PresenceTracker::TakeAutomaton() {
   std::vector<uint64_t>().swap(pairs_);
   pairs_valid_ = false;
   std::vector<Piece>().swap(runs_);
-  std::vector<Piece>().swap(pieces_);
-  std::vector<size_t>().swap(share_starts_);
-  std::vector<unsigned char>().swap(helper_marks_);
-  stage_automaton_.Release();
-  std::vector<std::string_view>().swap(stage_patterns_);
-  std::vector<PatternAutomaton::State>().swap(stage_ends_);
-  std::vector<size_t>().swap(found_);
-  std::vector<uint32_t>().swap(marked_lengths_);
+  std::vector<Piece>().swap(run_scratch_);
   return taken;
 }
 
@@ -434,23 +431,26 @@ void PresenceTracker::FindPairs() {
 }
 
 bool PresenceTracker::FeedPieces(std::string_view bytes, bool backward,
+                                 bool may_share, Direction* direction,
                                  PatternAutomaton* automaton, size_t begin,
                                  size_t end, uint64_t done_before,
                                  uint64_t total, const WorkReport& report) {
+  const std::vector<Piece>& pieces = direction->pieces;
+  std::vector<size_t>& share_starts = direction->share_starts;
   uint64_t stage_bytes = 0;
   for (size_t k = begin; k < end; ++k) {
-    stage_bytes += pieces_[k].end - pieces_[k].begin;
+    stage_bytes += pieces[k].end - pieces[k].begin;
   }
   // Shares of consecutive pieces, enough of them to keep both threads
   // busy to the end.
   const size_t share_target = static_cast<size_t>(std::clamp<uint64_t>(
       stage_bytes / kSharesPerFeed, kLeastShare, kShareBytes));
-  share_starts_.assign(1, begin);
+  share_starts.assign(1, begin);
   size_t share_bytes = 0;
   for (size_t k = begin; k < end; ++k) {
-    share_bytes += pieces_[k].end - pieces_[k].begin;
+    share_bytes += pieces[k].end - pieces[k].begin;
     if (share_bytes >= share_target || k + 1 == end) {
-      share_starts_.push_back(k + 1);
+      share_starts.push_back(k + 1);
       share_bytes = 0;
     }
   }
@@ -465,20 +465,21 @@ bool PresenceTracker::FeedPieces(std::string_view bytes, bool backward,
     return report(done_before + now, total);
   };
   unsigned char* marks = automaton->marks();
-  if (stage_bytes < kParallelBytes) {
-    if (!FeedShares(*automaton, bytes, pieces_, share_starts_, backward, marks,
+  if (!may_share || stage_bytes < kParallelBytes) {
+    if (!FeedShares(*automaton, bytes, pieces, share_starts, backward, marks,
                     &next_share, &done, &stop, keep_going)) {
       return false;
     }
   } else {
-    helper_marks_.assign(automaton->node_count(), 0);
+    direction->helper_marks.assign(automaton->node_count(), 0);
     std::atomic<bool> helper_finished{false};
     std::thread helper([&] {
-      FeedShares(*automaton, bytes, pieces_, share_starts_, backward,
-                 helper_marks_.data(), &next_share, &done, &stop, nullptr);
+      FeedShares(*automaton, bytes, pieces, share_starts, backward,
+                 direction->helper_marks.data(), &next_share, &done, &stop,
+                 nullptr);
       helper_finished.store(true);
     });
-    bool ok = FeedShares(*automaton, bytes, pieces_, share_starts_, backward,
+    bool ok = FeedShares(*automaton, bytes, pieces, share_starts, backward,
                          marks, &next_share, &done, &stop, keep_going);
     // The keyboard stays watched while the other thread finishes its share.
     while (ok && !helper_finished.load()) {
@@ -491,20 +492,22 @@ bool PresenceTracker::FeedPieces(std::string_view bytes, bool backward,
     }
     helper.join();
     if (!ok) return false;
-    automaton->MergeMarks(helper_marks_);
+    automaton->MergeMarks(direction->helper_marks);
   }
   automaton->SpreadMarks();
   return report(done_before + stage_bytes, total);
 }
 
 bool PresenceTracker::FindLongest(std::string_view bytes, bool backward,
-                                  Direction* direction,
-                                  const WorkReport& report,
-                                  std::vector<size_t>* found) {
+                                  bool may_share, Direction* direction,
+                                  const WorkReport& report) {
   const std::vector<std::string_view>& patterns = direction->patterns;
-  CutRuns(runs_, backward, direction->automaton.depth(), &pieces_);
+  std::vector<Piece>& pieces = direction->pieces;
+  std::vector<size_t>* found = &direction->found;
+  std::vector<uint32_t>& marked_lengths = direction->marked_lengths;
+  CutRuns(runs_, backward, direction->automaton.depth(), &pieces);
   uint64_t total = 0;
-  for (const Piece& piece : pieces_) total += piece.end - piece.begin;
+  for (const Piece& piece : pieces) total += piece.end - piece.begin;
   found->assign(patterns.size(), 0);
   // The patterns not yet found whole, each with its number in the
   // automaton in use.
@@ -525,25 +528,25 @@ bool PresenceTracker::FindLongest(std::string_view bytes, bool backward,
   uint64_t stage = std::max<uint64_t>(kFirstStage, total / kStageParts);
   uint64_t done = 0;
   size_t begin = 0;
-  while (begin < pieces_.size()) {
+  while (begin < pieces.size()) {
     size_t end = begin;
     uint64_t stage_bytes = 0;
-    while (end < pieces_.size() && stage_bytes < stage) {
-      stage_bytes += pieces_[end].end - pieces_[end].begin;
+    while (end < pieces.size() && stage_bytes < stage) {
+      stage_bytes += pieces[end].end - pieces[end].begin;
       ++end;
     }
-    if (!FeedPieces(bytes, backward, automaton, begin, end, done, total,
-                    report)) {
+    if (!FeedPieces(bytes, backward, may_share, direction, automaton, begin,
+                    end, done, total, report)) {
       return false;
     }
     done += stage_bytes;
     begin = end;
     const size_t open_before = open.size();
-    automaton->LongestMarkedPrefixes(&marked_lengths_);
+    automaton->LongestMarkedPrefixes(&marked_lengths);
     size_t kept = 0;
     for (const Open& o : open) {
       const size_t length = patterns[o.pattern].size();
-      const size_t now = marked_lengths_[(*ends)[o.node_of]];
+      const size_t now = marked_lengths[(*ends)[o.node_of]];
       size_t& best = (*found)[o.pattern];
       best = std::max(best, now);
       if (best < length) open[kept++] = o;
@@ -556,30 +559,29 @@ bool PresenceTracker::FindLongest(std::string_view bytes, bool backward,
     for (const Open& o : open) open_bytes += patterns[o.pattern].size();
     // A build costs about as much as feeding kBuildWorth bytes per
     // pattern byte: a smaller automaton must have that much left to feed.
-    if (begin < pieces_.size() && open.size() * 4 <= built_for * 3 &&
+    if (begin < pieces.size() && open.size() * 4 <= built_for * 3 &&
         total - done >= kBuildWorth * open_bytes) {
-      stage_patterns_.clear();
+      direction->stage_patterns.clear();
       for (Open& o : open) {
-        o.node_of = static_cast<uint32_t>(stage_patterns_.size());
-        stage_patterns_.push_back(patterns[o.pattern]);
+        o.node_of = static_cast<uint32_t>(direction->stage_patterns.size());
+        direction->stage_patterns.push_back(patterns[o.pattern]);
       }
-      if (!stage_automaton_.Build(
-              stage_patterns_, backward, true, &stage_ends_,
+      if (!direction->stage_automaton.Build(
+              direction->stage_patterns, backward, true, &direction->stage_ends,
               [&] { return report(done, total); }, TableBytes(total - done))) {
         return false;
       }
-      automaton = &stage_automaton_;
-      ends = &stage_ends_;
+      automaton = &direction->stage_automaton;
+      ends = &direction->stage_ends;
       built_for = open.size();
     }
   }
   return true;
 }
 
-bool PresenceTracker::NarrowDirection(
-    std::string_view bytes, bool backward,
-    const std::function<bool(uint64_t done, uint64_t total)>& report,
-    bool* lost) {
+bool PresenceTracker::NarrowDirection(std::string_view bytes, bool backward,
+                                      bool may_share, const WorkReport& report,
+                                      bool* lost) {
   Direction& direction = backward ? backward_ : forward_;
   // What an owner (raw string a, or a word) still has present: the whole
   // text to look for; nothing when there is nothing to look for.
@@ -628,15 +630,6 @@ bool PresenceTracker::NarrowDirection(
         direction.owners.push_back(owner);
         need += direction.patterns.back().size();
       }
-      // First-touched memory is slow to map: take the other direction's
-      // automaton when it is larger and not needed as it is.
-      Direction& other = backward ? forward_ : backward_;
-      if ((!other.valid || other.patterns.empty()) &&
-          need > direction.automaton.capacity() &&
-          other.automaton.capacity() > direction.automaton.capacity()) {
-        std::swap(direction.automaton, other.automaton);
-        other.valid = false;
-      }
       uint64_t run_bytes = 0;
       for (const Piece& run : runs_) run_bytes += run.end - run.begin;
       if (!direction.automaton.Build(
@@ -650,7 +643,7 @@ bool PresenceTracker::NarrowDirection(
       direction.automaton.ClearMarks();
     }
     if (direction.patterns.empty()) return true;
-    if (!FindLongest(bytes, backward, &direction, report, &found_)) {
+    if (!FindLongest(bytes, backward, may_share, &direction, report)) {
       return false;
     }
 
@@ -658,7 +651,7 @@ bool PresenceTracker::NarrowDirection(
     for (size_t i = 0; i < direction.patterns.size(); ++i) {
       const size_t owner = direction.owners[i];
       const size_t length = direction.patterns[i].size();
-      const size_t found = found_[i];
+      const size_t found = direction.found[i];
       const size_t known = whole(owner).size();
       if (found == length && length < known) {
         again.push_back(owner);  // found as far as looked
@@ -711,21 +704,92 @@ bool PresenceTracker::NarrowDirection(
   return true;
 }
 
+bool PresenceTracker::HasWork(bool backward) const {
+  const std::vector<size_t>& lengths = backward ? suffix_ : prefix_;
+  for (size_t length : lengths) {
+    if (length != 0) return true;
+  }
+  if (!backward) {
+    for (unsigned char present : word_present_) {
+      if (present) return true;
+    }
+  }
+  return false;
+}
+
 bool PresenceTracker::Narrow(std::string_view bytes, const WorkReport& report) {
   if (!pairs_valid_) FindPairs();
-  FindRuns(pairs_, bytes, &runs_, &pieces_);
+  FindRuns(pairs_, bytes, &runs_, &run_scratch_);
   const uint64_t size = bytes.size();
   const uint64_t total = 2 * size + 2;
   bool lost = false;
-  // Prefixes and words reading forward, then suffixes reading backward.
-  auto report_forward = [&](uint64_t done, uint64_t of) {
-    return report(of == 0 ? 0 : done * size / of, total);
+  // Prefixes and words reading forward, suffixes reading backward: the
+  // work of each shows as half of the sample's.
+  std::atomic<uint64_t> forward_done{0};
+  std::atomic<uint64_t> backward_done{0};
+  std::atomic<bool> stop{false};
+  auto show = [&] {
+    if (report(forward_done.load() + backward_done.load(), total)) {
+      return true;
+    }
+    stop.store(true);
+    return false;
   };
-  if (!NarrowDirection(bytes, false, report_forward, &lost)) return false;
-  auto report_backward = [&](uint64_t done, uint64_t of) {
-    return report(size + 1 + (of == 0 ? 0 : done * size / of), total);
+  // A direction's rounds each start from nothing again: what shows only
+  // grows. Each counter has one writer.
+  auto advance = [](std::atomic<uint64_t>* counter, uint64_t value) {
+    if (value > counter->load()) counter->store(value);
   };
-  if (!NarrowDirection(bytes, true, report_backward, &lost)) return false;
+  auto forward_report = [&](uint64_t done, uint64_t of) {
+    advance(&forward_done, of == 0 ? 0 : done * size / of);
+    return show();
+  };
+  auto backward_report = [&](uint64_t done, uint64_t of) {
+    advance(&backward_done, of == 0 ? 0 : done * (size + 1) / of);
+    return !stop.load();
+  };
+  const bool forward_work = HasWork(false);
+  const bool backward_work = HasWork(true);
+  if (!forward_work || !backward_work || size < kBothDirectionsBytes) {
+    // One after the other, each on two threads where that pays.
+    auto backward_alone = [&](uint64_t done, uint64_t of) {
+      return backward_report(done, of) && show();
+    };
+    if (!NarrowDirection(bytes, false, true, forward_report, &lost) ||
+        !NarrowDirection(bytes, true, true, backward_alone, &lost)) {
+      return false;
+    }
+  } else {
+    // Both at once, the backward one on a thread of its own; only this
+    // thread shows progress and watches the keyboard.
+    bool backward_ok = false;
+    bool backward_lost = false;
+    bool backward_finished = false;
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::thread backward([&] {
+      const bool ok =
+          NarrowDirection(bytes, true, false, backward_report, &backward_lost);
+      std::lock_guard<std::mutex> lock(mutex);
+      backward_ok = ok;
+      backward_finished = true;
+      finished.notify_one();
+    });
+    bool ok = NarrowDirection(bytes, false, false, forward_report, &lost);
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      while (ok && !backward_finished) {
+        if (!finished.wait_for(lock, std::chrono::milliseconds(2),
+                               [&] { return backward_finished; })) {
+          ok = show();
+        }
+      }
+    }
+    if (!ok) stop.store(true);
+    backward.join();
+    if (!ok || !backward_ok) return false;
+    lost = lost || backward_lost;
+  }
   if (lost) {
     // Fewer pairs let fewer bytes through; an automaton kept with patterns
     // no longer looked for still finds the others within those bytes.

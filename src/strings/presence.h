@@ -74,6 +74,17 @@ class PresenceTracker {
     std::vector<PatternAutomaton::State> ends;
     uint64_t built_bytes = 0;  // of the patterns the automaton was built of
     bool valid = false;
+    // Scratch of a pass, kept for the next: the two directions may be
+    // narrowed at the same time.
+    std::vector<Piece> pieces;
+    std::vector<size_t> share_starts;
+    std::vector<unsigned char> helper_marks;
+    // The smaller automaton of the patterns a text has not shown yet.
+    PatternAutomaton stage_automaton;
+    std::vector<std::string_view> stage_patterns;
+    std::vector<PatternAutomaton::State> stage_ends;
+    std::vector<size_t> found;
+    std::vector<uint32_t> marked_lengths;
   };
   static constexpr size_t kWordOwner = size_t{1} << 62;
   static constexpr size_t kNoCap = ~size_t{0};
@@ -83,23 +94,24 @@ class PresenceTracker {
   size_t WordSlot(std::string_view word) const;
   void FindPairs();
   // Narrows the prefixes and words (forward) or the suffixes (backward) of
-  // the raw strings to what occurs in `bytes`. Sets *lost when anything
-  // was lost.
-  bool NarrowDirection(
-      std::string_view bytes, bool backward,
-      const std::function<bool(uint64_t done, uint64_t total)>& report,
-      bool* lost);
-  // Feeds pieces_[begin, end) to `automaton` (on two threads when they are
-  // long) and completes its marks; `done_before` of `total` bytes were fed
-  // before, for the report.
-  bool FeedPieces(std::string_view bytes, bool backward,
-                  PatternAutomaton* automaton, size_t begin, size_t end,
-                  uint64_t done_before, uint64_t total,
-                  const WorkReport& report);
-  // Sets (*found)[i] to the length of the longest prefix of the direction's
-  // pattern i (as it reads) that occurs in the runs of `bytes`.
-  bool FindLongest(std::string_view bytes, bool backward, Direction* direction,
-                   const WorkReport& report, std::vector<size_t>* found);
+  // the raw strings to what occurs in `bytes`, on two threads when
+  // `may_share`. Sets *lost when anything was lost. Reads and writes only
+  // what belongs to its direction, so both may run at once.
+  bool NarrowDirection(std::string_view bytes, bool backward, bool may_share,
+                       const WorkReport& report, bool* lost);
+  // True when the direction has anything to look for.
+  bool HasWork(bool backward) const;
+  // Feeds direction->pieces[begin, end) to `automaton` (on two threads when
+  // `may_share` and they are long) and completes its marks; `done_before`
+  // of `total` bytes were fed before, for the report.
+  bool FeedPieces(std::string_view bytes, bool backward, bool may_share,
+                  Direction* direction, PatternAutomaton* automaton,
+                  size_t begin, size_t end, uint64_t done_before,
+                  uint64_t total, const WorkReport& report);
+  // Sets direction->found[i] to the length of the longest prefix of the
+  // direction's pattern i (as it reads) that occurs in the runs of `bytes`.
+  bool FindLongest(std::string_view bytes, bool backward, bool may_share,
+                   Direction* direction, const WorkReport& report);
 
   const std::vector<std::string_view>& accepted_;
   std::vector<size_t> prefix_;
@@ -120,15 +132,7 @@ class PresenceTracker {
   std::vector<uint64_t> pairs_;
   bool pairs_valid_ = false;
   std::vector<Piece> runs_;
-  std::vector<Piece> pieces_;
-  std::vector<size_t> share_starts_;
-  std::vector<unsigned char> helper_marks_;
-  // The smaller automaton of the patterns a text has not shown yet.
-  PatternAutomaton stage_automaton_;
-  std::vector<std::string_view> stage_patterns_;
-  std::vector<PatternAutomaton::State> stage_ends_;
-  std::vector<size_t> found_;
-  std::vector<uint32_t> marked_lengths_;
+  std::vector<Piece> run_scratch_;
 };
 
 }  // namespace mavoscan
