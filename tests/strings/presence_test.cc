@@ -184,7 +184,8 @@ TEST(Presence, LongSamplesNarrowLikeAPlainSearch) {
     std::vector<bool> word_present(words.size(), true);
     for (int sample = 0; sample < 4; ++sample) {
       SCOPED_TRACE("sample " + std::to_string(sample));
-      std::string text = TextLikeSample(rng, 900000, vocabulary, long_line);
+      std::string text = TextLikeSample(rng, long_line ? 1200000 : 900000,
+                                        vocabulary, long_line);
       // Pieces of raw strings that occur once, anywhere, some across the
       // places where the text is cut for threads, stages and lanes.
       // With a long line, the text is one run, cut into pieces that each
