@@ -146,8 +146,12 @@ int OpenRegularForReading(const std::string& name) {
 // Replaces *out with up to `length` bytes from `offset`, fewer only at the
 // end of the file. Interrupted and short reads are retried.
 bool ReadFully(int fd, int64_t offset, size_t length, std::string* out) {
-  out->clear();
-  if (offset < 0) return false;
+  // What *out holds is overwritten, not cleared first: growing a cleared
+  // string would fill it with zeros just before the read does.
+  if (offset < 0) {
+    out->clear();
+    return false;
+  }
   uint64_t room = static_cast<uint64_t>(std::numeric_limits<int64_t>::max()) -
                   static_cast<uint64_t>(offset);
   if (length > room) length = static_cast<size_t>(room);
