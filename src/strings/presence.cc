@@ -580,9 +580,9 @@ bool PresenceTracker::FindLongest(std::string_view bytes, bool backward,
 }
 
 bool PresenceTracker::NarrowDirection(std::string_view bytes, bool backward,
-                                      bool may_share, const WorkReport& report,
-                                      bool* lost) {
-  Direction& direction = backward ? backward_ : forward_;
+                                      bool may_share, Direction* into,
+                                      const WorkReport& report, bool* lost) {
+  Direction& direction = *into;
   // What an owner (raw string a, or a word) still has present: the whole
   // text to look for; nothing when there is nothing to look for.
   auto whole = [&](size_t owner) {
@@ -592,10 +592,10 @@ bool PresenceTracker::NarrowDirection(std::string_view bytes, bool backward,
     }
     const std::string_view r = accepted_[owner];
     const size_t length = backward ? suffix_[owner] : prefix_[owner];
-    // A raw string present whole is looked for going back too (and found
-    // whole where it is present), so that going back needs no new pattern
-    // when it stops being present whole.
-    if (length == 0) return std::string_view();
+    // A raw string present whole has all its suffixes: no need to look.
+    if (length == 0 || (backward && back_skip_[owner])) {
+      return std::string_view();
+    }
     // Going back, the last bytes of r, which the automaton reads backward.
     return backward ? r.substr(r.size() - length) : r.substr(0, length);
   };
@@ -705,9 +705,10 @@ bool PresenceTracker::NarrowDirection(std::string_view bytes, bool backward,
 }
 
 bool PresenceTracker::HasWork(bool backward) const {
-  const std::vector<size_t>& lengths = backward ? suffix_ : prefix_;
-  for (size_t length : lengths) {
-    if (length != 0) return true;
+  for (size_t a = 0; a < accepted_.size(); ++a) {
+    if (backward ? suffix_[a] != 0 && !back_skip_[a] : prefix_[a] != 0) {
+      return true;
+    }
   }
   if (!backward) {
     for (unsigned char present : word_present_) {
@@ -748,15 +749,46 @@ bool PresenceTracker::Narrow(std::string_view bytes, const WorkReport& report) {
     advance(&backward_done, of == 0 ? 0 : done * (size + 1) / of);
     return !stop.load();
   };
+  auto backward_alone = [&](uint64_t done, uint64_t of) {
+    return backward_report(done, of) && show();
+  };
+  // A raw string present whole has all its suffixes present, so going
+  // back need not look for it; but when going back looks for others anyway
+  // it looks for it too (finding it whole where it is present), so that
+  // the two directions need nothing from each other and may run at once.
+  std::vector<unsigned char>& whole_before = whole_before_;
+  whole_before.resize(accepted_.size());
+  bool include_whole = false;
+  for (size_t a = 0; a < accepted_.size(); ++a) {
+    whole_before[a] = prefix_[a] == accepted_[a].size();
+    include_whole = include_whole || (suffix_[a] != 0 && !whole_before[a]);
+  }
+  back_skip_.resize(accepted_.size());
+  for (size_t a = 0; a < accepted_.size(); ++a) {
+    back_skip_[a] = whole_before[a] && !include_whole;
+  }
+  if (backward_.valid && backward_with_whole_ != include_whole) {
+    backward_.valid = false;
+  }
+  backward_with_whole_ = include_whole;
   const bool forward_work = HasWork(false);
   const bool backward_work = HasWork(true);
   if (!forward_work || !backward_work || size < kBothDirectionsBytes) {
     // One after the other, each on two threads where that pays.
-    auto backward_alone = [&](uint64_t done, uint64_t of) {
-      return backward_report(done, of) && show();
-    };
-    if (!NarrowDirection(bytes, false, true, forward_report, &lost) ||
-        !NarrowDirection(bytes, true, true, backward_alone, &lost)) {
+    if (!NarrowDirection(bytes, false, true, &forward_, forward_report,
+                         &lost)) {
+      return false;
+    }
+    // Raw strings left out going back that stopped being present whole
+    // are looked for now; the automaton going back does not have them.
+    for (size_t a = 0; a < accepted_.size(); ++a) {
+      if (back_skip_[a] && prefix_[a] != accepted_[a].size()) {
+        back_skip_[a] = 0;
+        backward_.valid = false;
+      }
+    }
+    if (!NarrowDirection(bytes, true, true, &backward_, backward_alone,
+                         &lost)) {
       return false;
     }
   } else {
@@ -768,14 +800,15 @@ bool PresenceTracker::Narrow(std::string_view bytes, const WorkReport& report) {
     std::mutex mutex;
     std::condition_variable finished;
     std::thread backward([&] {
-      const bool ok =
-          NarrowDirection(bytes, true, false, backward_report, &backward_lost);
+      const bool ok = NarrowDirection(bytes, true, false, &backward_,
+                                      backward_report, &backward_lost);
       std::lock_guard<std::mutex> lock(mutex);
       backward_ok = ok;
       backward_finished = true;
       finished.notify_one();
     });
-    bool ok = NarrowDirection(bytes, false, false, forward_report, &lost);
+    bool ok =
+        NarrowDirection(bytes, false, false, &forward_, forward_report, &lost);
     {
       std::unique_lock<std::mutex> lock(mutex);
       while (ok && !backward_finished) {

@@ -98,7 +98,7 @@ class PresenceTracker {
   // `may_share`. Sets *lost when anything was lost. Reads and writes only
   // what belongs to its direction, so both may run at once.
   bool NarrowDirection(std::string_view bytes, bool backward, bool may_share,
-                       const WorkReport& report, bool* lost);
+                       Direction* into, const WorkReport& report, bool* lost);
   // True when the direction has anything to look for.
   bool HasWork(bool backward) const;
   // Feeds direction->pieces[begin, end) to `automaton` (on two threads when
@@ -127,6 +127,11 @@ class PresenceTracker {
   // their memory is reused.
   Direction forward_;
   Direction backward_;
+  // Per raw string: present whole before this sample; not looked for going
+  // back. Whether the automaton going back has those present whole.
+  std::vector<unsigned char> whole_before_;
+  std::vector<unsigned char> back_skip_;
+  bool backward_with_whole_ = false;
   // Pairs of neighbouring bytes (as read, before upper-casing) that occur
   // in the live material, one bit each.
   std::vector<uint64_t> pairs_;
