@@ -1,6 +1,7 @@
 #include "strings/pattern_automaton.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 
 #include "common/text.h"
@@ -161,8 +162,10 @@ bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
   table_rows_ = static_cast<State>(std::min(
       node_count, std::max<size_t>(1, table_bytes / (sizeof(State) * width))));
   // Every row is written below (the root's first): no need to clear them.
+  // Room grows in powers of two, as fresh memory is slow to map and builds
+  // of about the same size follow one another.
   if (size_t{table_rows_} * width > table_capacity_) {
-    table_capacity_ = size_t{table_rows_} * width;
+    table_capacity_ = std::bit_ceil(size_t{table_rows_} * width);
     table_.reset(new State[table_capacity_]);
   }
   std::fill(table_.get(), table_.get() + width, kRoot);
