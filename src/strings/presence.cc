@@ -758,7 +758,9 @@ bool PresenceTracker::Narrow(std::string_view bytes, const WorkReport& report) {
   // the two directions need nothing from each other and may run at once.
   std::vector<unsigned char>& whole_before = whole_before_;
   whole_before.resize(accepted_.size());
-  bool include_whole = false;
+  // Before the first sample nothing is known to be present whole.
+  bool include_whole = !narrowed_before_;
+  narrowed_before_ = true;
   for (size_t a = 0; a < accepted_.size(); ++a) {
     whole_before[a] = prefix_[a] == accepted_[a].size();
     include_whole = include_whole || (suffix_[a] != 0 && !whole_before[a]);

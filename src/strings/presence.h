@@ -132,6 +132,7 @@ class PresenceTracker {
   std::vector<unsigned char> whole_before_;
   std::vector<unsigned char> back_skip_;
   bool backward_with_whole_ = false;
+  bool narrowed_before_ = false;
   // Pairs of neighbouring bytes (as read, before upper-casing) that occur
   // in the live material, one bit each.
   std::vector<uint64_t> pairs_;
