@@ -43,7 +43,7 @@ constexpr size_t kLanePiece = 64;
 // Texts of this many bytes or more are read both ways at once.
 constexpr size_t kBothDirectionsBytes = size_t{1} << 20;
 // Below this many bytes to feed a second thread costs more than it saves.
-constexpr size_t kParallelBytes = size_t{256} << 10;
+constexpr size_t kParallelBytes = size_t{1} << 20;
 // An automaton's transition table gets about as many bytes as it is to
 // feed, within these bounds.
 constexpr size_t kLeastTable = size_t{256} << 10;
@@ -783,7 +783,7 @@ bool PresenceTracker::Narrow(std::string_view bytes, const WorkReport& report) {
     }
     // Raw strings left out going back that stopped being present whole
     // are looked for now; the automaton going back does not have them.
-    for (size_t a = 0; a < accepted_.size(); ++a) {
+    for (size_t a = 0; lost && a < accepted_.size(); ++a) {
       if (back_skip_[a] && prefix_[a] != accepted_[a].size()) {
         back_skip_[a] = 0;
         backward_.valid = false;
