@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <thread>
 
 #include "common/console.h"
 #include "common/text.h"
@@ -44,11 +45,49 @@ bool Abort(std::string* err) {
   return false;
 }
 
+// In a fresh scan every candidate was cut from the first sample's text, so
+// its pass finds them all unless the file has changed since. Finding that
+// out reads the file again: on a thread of its own, while the candidates
+// are prepared; the outcome is taken in the first sample's turn.
+class FirstSampleCheck {
+ public:
+  FirstSampleCheck(Platform& platform, const SampleEntry& sample,
+                   std::string_view text)
+      : thread_([this, &platform, &sample, text] {
+          ok_ = ReadSampleBytes(platform, sample, &bytes_, &scratch_, &err_);
+          same_ = ok_ && SameText(bytes_, text);
+        }) {}
+  ~FirstSampleCheck() { Wait(); }
+  FirstSampleCheck(const FirstSampleCheck&) = delete;
+  FirstSampleCheck& operator=(const FirstSampleCheck&) = delete;
+
+  void Wait() {
+    if (thread_.joinable()) thread_.join();
+  }
+  // After Wait: whether the file was read, the error if not, whether it
+  // still holds the text, and what it holds.
+  bool ok() const { return ok_; }
+  const std::string& err() const { return err_; }
+  bool same() const { return same_; }
+  const std::string& bytes() const { return bytes_; }
+  // Hands over the memory of what was read (mapped already) for the next
+  // sample to be read into.
+  void GiveBuffer(std::string* to) { to->swap(bytes_); }
+
+ private:
+  bool ok_ = false;
+  bool same_ = false;
+  std::string bytes_;
+  std::string scratch_;
+  std::string err_;
+  std::thread thread_;  // last: started once the rest is in place
+};
+
 // Phase 1 tests the candidates against the first sample, Phase 2 against
 // each of the others. The percentages are those of visiting every candidate
 // in every sample, shown as the sample's work advances.
-bool PresencePasses(Platform& platform, bool rescan, const SampleSet& samples,
-                    std::string_view first_text, int64_t k_count,
+bool PresencePasses(Platform& platform, const SampleSet& samples,
+                    FirstSampleCheck* first_check, int64_t k_count,
                     PresenceTracker* presence, std::string* scratch,
                     std::string* err) {
   const int64_t n = static_cast<int64_t>(samples.size());
@@ -61,21 +100,39 @@ bool PresencePasses(Platform& platform, bool rescan, const SampleSet& samples,
     const SampleEntry& sample = samples[static_cast<size_t>(k)];
     const int64_t base = k * k_count;
     const bool needs_text = !presence->AllGone();
-    if (needs_text ? !ReadSampleBytes(platform, sample, &bytes, scratch, err)
-                   : !CheckSampleReadable(platform, sample, err)) {
+    std::string_view text;
+    bool settled = false;  // every candidate known to be in this sample
+    if (k == 0 && first_check != nullptr) {
+      first_check->Wait();
+      if (needs_text && !first_check->ok()) {
+        *err = first_check->err();
+        return false;
+      }
+      // A read that failed still leaves the file readable when it opens.
+      if (!needs_text && !first_check->ok() &&
+          !CheckSampleReadable(platform, sample, err)) {
+        return false;
+      }
+      text = first_check->bytes();
+      settled = first_check->same();
+    } else if (needs_text) {
+      if (!ReadSampleBytes(platform, sample, &bytes, scratch, err)) {
+        return false;
+      }
+      text = bytes;
+    } else if (!CheckSampleReadable(platform, sample, err)) {
       return false;
     }
-    // In a fresh scan every candidate was cut from the first sample's text,
-    // so its pass finds them all unless the file has changed since.
-    if (needs_text && !(rescan && k == 0 && SameText(bytes, first_text))) {
+    if (needs_text && !settled) {
       auto report = [&](uint64_t done, uint64_t total) {
         ticks.ShowThrough(base + Share(k_count, done, total));
         return !EscapePressed(platform);
       };
-      if (!presence->Narrow(bytes, report)) return Abort(err);
+      if (!presence->Narrow(text, report)) return Abort(err);
     }
     ticks.ShowThrough(base + k_count);
     if (EscapePressed(platform)) return Abort(err);
+    if (k == 0 && first_check != nullptr) first_check->GiveBuffer(&bytes);
     if (k == 0) {
       line->Finish();
       line.emplace(platform, "Phase 2...");
@@ -124,12 +181,14 @@ bool AnalyseStrings(Platform& platform, bool rescan,
   std::string backing;
   std::string scratch;  // the tail of a large sample, while it is read
   std::vector<std::string_view> raw;
+  std::optional<FirstSampleCheck> first_check;
   if (rescan) {
     PrintLine(platform, "Scanning for raw strings...");
     if (!ReadSampleText(platform, samples->front(), &backing, &scratch, err)) {
       return false;
     }
     const int64_t fields = CutRawStrings(backing, &raw);
+    first_check.emplace(platform, samples->front(), backing);
     PrintLine(platform, "Raw string(s) found:" + ConsoleNumber(fields));
   } else {
     for (const std::string& s : inherited) backing += s;
@@ -153,8 +212,9 @@ bool AnalyseStrings(Platform& platform, bool rescan,
   std::vector<std::string_view> survivors;
   {
     HiddenCursor hidden(platform);
-    if (!PresencePasses(platform, rescan, *samples, backing, k_count, &presence,
-                        &scratch, err)) {
+    if (!PresencePasses(platform, *samples,
+                        first_check ? &*first_check : nullptr, k_count,
+                        &presence, &scratch, err)) {
       return false;
     }
     if (k_count > 0 &&
