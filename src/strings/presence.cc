@@ -159,28 +159,29 @@ size_t ReadingAt(const Piece& piece, size_t offset, bool backward) {
   return backward ? piece.end - offset : piece.begin + offset;
 }
 
-// The state after the `warm` bytes that lead up to `at` in reading order,
-// fed from the root without marks.
-PatternAutomaton::State Warmed(const PatternAutomaton& automaton,
-                               std::string_view bytes, size_t at, size_t warm,
-                               bool backward) {
+// The state at `offset` (in reading order) of `piece`: after the bytes
+// that lead up to it within the run, as many as a state can stand for, fed
+// from the root without marks.
+PatternAutomaton::State StateAt(const PatternAutomaton& automaton,
+                                std::string_view bytes, const Piece& piece,
+                                size_t offset, bool backward) {
+  const size_t warm = std::min(automaton.depth(), piece.warm + offset);
   if (warm == 0) return PatternAutomaton::kRoot;
+  const size_t at = ReadingAt(piece, offset, backward);
   const size_t from = backward ? at : at - warm;
   return automaton.Feed(PatternAutomaton::kRoot, bytes.substr(from, warm),
                         backward, nullptr);
 }
 
-// Feeds `piece` from `offset` on, checking passed(length) after each
-// stretch; stops when that returns false.
+// Feeds `piece`, checking passed(length) after each stretch; stops when
+// that returns false.
 template <typename Passed>
 bool FeedPieceAlone(const PatternAutomaton& automaton, std::string_view bytes,
-                    const Piece& piece, size_t offset, bool backward,
-                    unsigned char* marks, Passed& passed) {
+                    const Piece& piece, bool backward, unsigned char* marks,
+                    Passed& passed) {
   const size_t length = piece.end - piece.begin;
-  PatternAutomaton::State state =
-      Warmed(automaton, bytes, ReadingAt(piece, offset, backward),
-             std::min(automaton.depth(), piece.warm + offset), backward);
-  while (offset < length) {
+  PatternAutomaton::State state = StateAt(automaton, bytes, piece, 0, backward);
+  for (size_t offset = 0; offset < length;) {
     const size_t step = std::min(kCheckEvery, length - offset);
     const size_t at = ReadingAt(piece, offset, backward);
     state = automaton.Feed(state, bytes.substr(backward ? at - step : at, step),
@@ -198,7 +199,6 @@ void FeedInLanes(const PatternAutomaton& automaton, std::string_view bytes,
                  const std::vector<Piece>& pieces, size_t first, uint64_t total,
                  bool backward, unsigned char* marks) {
   constexpr size_t kLanes = PatternAutomaton::kLanes;
-  const size_t depth = automaton.depth();
   struct Lane {
     size_t piece;
     size_t offset;  // in the piece, in reading order
@@ -217,8 +217,7 @@ void FeedInLanes(const PatternAutomaton& automaton, std::string_view bytes,
     }
     const size_t offset = static_cast<size_t>(start - before_k);
     lanes[j] = {k, offset, j + 1 < kLanes ? per_lane : total - start};
-    states[j] = Warmed(automaton, bytes, ReadingAt(pieces[k], offset, backward),
-                       std::min(depth, pieces[k].warm + offset), backward);
+    states[j] = StateAt(automaton, bytes, pieces[k], offset, backward);
   }
   std::array<std::string_view, kLanes> chunks;
   while (true) {
@@ -243,9 +242,7 @@ void FeedInLanes(const PatternAutomaton& automaton, std::string_view bytes,
           lane.offset == pieces[lane.piece].end - pieces[lane.piece].begin) {
         ++lane.piece;
         lane.offset = 0;
-        states[j] =
-            Warmed(automaton, bytes, ReadingAt(pieces[lane.piece], 0, backward),
-                   std::min(depth, pieces[lane.piece].warm), backward);
+        states[j] = StateAt(automaton, bytes, pieces[lane.piece], 0, backward);
       }
     }
   }
@@ -264,9 +261,7 @@ void FeedInLanes(const PatternAutomaton& automaton, std::string_view bytes,
     lane.offset = 0;
     ++lane.piece;
     if (lane.left > 0) {
-      state =
-          Warmed(automaton, bytes, ReadingAt(pieces[lane.piece], 0, backward),
-                 std::min(depth, pieces[lane.piece].warm), backward);
+      state = StateAt(automaton, bytes, pieces[lane.piece], 0, backward);
     }
   }
 }
@@ -314,7 +309,7 @@ bool FeedShares(const PatternAutomaton& automaton, std::string_view bytes,
       continue;
     }
     for (size_t k = first; k < last; ++k) {
-      if (!FeedPieceAlone(automaton, bytes, pieces[k], 0, backward, marks,
+      if (!FeedPieceAlone(automaton, bytes, pieces[k], backward, marks,
                           passed)) {
         return false;
       }
@@ -756,18 +751,15 @@ bool PresenceTracker::Narrow(std::string_view bytes, const WorkReport& report) {
   // back need not look for it; but when going back looks for others anyway
   // it looks for it too (finding it whole where it is present), so that
   // the two directions need nothing from each other and may run at once.
-  std::vector<unsigned char>& whole_before = whole_before_;
-  whole_before.resize(accepted_.size());
   // Before the first sample nothing is known to be present whole.
   bool include_whole = !narrowed_before_;
   narrowed_before_ = true;
-  for (size_t a = 0; a < accepted_.size(); ++a) {
-    whole_before[a] = prefix_[a] == accepted_[a].size();
-    include_whole = include_whole || (suffix_[a] != 0 && !whole_before[a]);
+  for (size_t a = 0; a < accepted_.size() && !include_whole; ++a) {
+    include_whole = suffix_[a] != 0 && prefix_[a] != accepted_[a].size();
   }
   back_skip_.resize(accepted_.size());
   for (size_t a = 0; a < accepted_.size(); ++a) {
-    back_skip_[a] = whole_before[a] && !include_whole;
+    back_skip_[a] = !include_whole && prefix_[a] == accepted_[a].size();
   }
   if (backward_.valid && backward_with_whole_ != include_whole) {
     backward_.valid = false;

@@ -127,9 +127,8 @@ class PresenceTracker {
   // their memory is reused.
   Direction forward_;
   Direction backward_;
-  // Per raw string: present whole before this sample; not looked for going
-  // back. Whether the automaton going back has those present whole.
-  std::vector<unsigned char> whole_before_;
+  // Per raw string: not looked for going back. Whether the automaton going
+  // back has the raw strings present whole.
   std::vector<unsigned char> back_skip_;
   bool backward_with_whole_ = false;
   bool narrowed_before_ = false;
