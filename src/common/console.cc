@@ -6,6 +6,10 @@
 
 namespace mavoscan {
 
+std::string NameTooLongError(std::string_view name) {
+  return "* Error: file name too long <" + std::string(name) + ">";
+}
+
 void PrintLine(Platform& platform, std::string_view text) {
   std::string line(text);
   line += kLineEnd;

@@ -2,11 +2,16 @@
 #define MAVOSCAN_COMMON_CONSOLE_H_
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/platform.h"
 
 namespace mavoscan {
+
+// The error line for a file name the system refuses as too long (without
+// its line end).
+std::string NameTooLongError(std::string_view name);
 
 // Writes `text` and ends the line with CR LF.
 void PrintLine(Platform& platform, std::string_view text);

@@ -48,9 +48,8 @@ std::string NextArgument(std::string* text) {
   return argument;
 }
 
-ParseOutcome ParseCommandLine(
-    const std::string& text, RunOptions* options, std::string* err,
-    const std::function<bool(const std::string&)>& is_file) {
+ParseOutcome ParseCommandLine(const std::string& text, RunOptions* options,
+                              std::string* err, const NameChecks& names) {
   if (std::count(text.begin(), text.end(), '"') % 2 != 0) {
     *err = "* Error: double quotes doesn't match!";
     return ParseOutcome::kError;
@@ -73,9 +72,15 @@ ParseOutcome ParseCommandLine(
   // A leading "/" marks a switch, but on POSIX it also starts every
   // absolute path; an existing file that is not one of the two switches is
   // therefore taken as the base definition.
+  const bool maybe_path =
+      !argument.empty() && argument[0] == '/' && !IsStringSwitch(argument);
+  if (maybe_path && names.too_long && names.too_long(argument)) {
+    *err = NameTooLongError(argument);
+    return ParseOutcome::kError;
+  }
   bool names_file = !argument.empty() &&
-                    (argument[0] != '/' || (!IsStringSwitch(argument) &&
-                                            is_file && is_file(argument)));
+                    (argument[0] != '/' ||
+                     (maybe_path && names.is_file && names.is_file(argument)));
   if (names_file) {
     options->definition_file = argument;
     options->refining = true;

@@ -29,14 +29,19 @@ std::string NextArgument(std::string* text);
 
 enum class ParseOutcome { kRun, kHelp, kError };
 
+// What the parser may ask the system about a name. A second argument that
+// begins with "/" but is no switch names the base definition when it is an
+// existing file (an absolute path on POSIX); when it is too long to be
+// one, that is the error rather than an illegal parameter.
+struct NameChecks {
+  std::function<bool(const std::string&)> is_file;
+  std::function<bool(const std::string&)> too_long;
+};
+
 // Parses the command-line text into *options. kError sets *err to the
 // error line; kHelp means the first argument asked for the usage text.
-// `is_file` tells whether a name is an existing file: a second argument
-// that begins with "/" but is no switch names the base definition when it
-// is one (an absolute path on POSIX).
-ParseOutcome ParseCommandLine(
-    const std::string& text, RunOptions* options, std::string* err,
-    const std::function<bool(const std::string&)>& is_file = nullptr);
+ParseOutcome ParseCommandLine(const std::string& text, RunOptions* options,
+                              std::string* err, const NameChecks& names = {});
 
 void PrintBanner(Platform& platform);
 void PrintUsage(Platform& platform);

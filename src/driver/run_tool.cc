@@ -49,11 +49,13 @@ int RunTool(Platform& platform) {
 
   RunOptions options;
   std::string err;
-  auto is_file = [&platform](const std::string& name) {
-    return platform.FileExists(name);
-  };
-  switch (
-      ParseCommandLine(platform.CommandLineText(), &options, &err, is_file)) {
+  const NameChecks names{[&platform](const std::string& name) {
+                           return platform.FileExists(name);
+                         },
+                         [&platform](const std::string& name) {
+                           return platform.NameTooLong(name);
+                         }};
+  switch (ParseCommandLine(platform.CommandLineText(), &options, &err, names)) {
     case ParseOutcome::kError:
       PrintLine(platform, "");
       PrintLine(platform, err);
@@ -103,18 +105,18 @@ int RunTool(Platform& platform) {
   }
 
   PrintLine(platform, "Writing XML file <" + options.output_file + ">...");
-  if (!RotateOutput(platform, options.refining, options.definition_file,
-                    &err)) {
-    return Fail(platform, err);
-  }
   const int sample_count = static_cast<int>(collection.samples.size());
   DefinitionInfo info = NewDefinitionInfo(
       collection.common_extension, AddFileCounts(base.file_num, sample_count));
   ApplyAuthorSettings(platform, &info);
   if (options.refining) ApplyRefinement(base, sample_count, &info);
-  if (!WriteDefinition(platform, options.output_file, info,
-                       options.scan_strings, options.write_strings, patterns,
-                       strings, &err)) {
+  const std::string text =
+      RenderDefinition(info, options.scan_strings, options.write_strings,
+                       patterns, strings, platform.Now());
+  if (!WriteDefinition(
+          platform,
+          {options.output_file, options.refining, options.definition_file},
+          text, &err)) {
     return Fail(platform, err);
   }
   PrintLine(platform, "Finished!");

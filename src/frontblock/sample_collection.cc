@@ -21,7 +21,10 @@ std::string ExtensionOf(const std::string& name) {
   return UpperCase(std::string_view(piece).substr(begin, end - begin + 1));
 }
 
-std::string OpenError(const std::string& path) {
+std::string OpenError(Platform& platform, const std::string& path) {
+  if (platform.NameTooLong(path)) {
+    return "\r\n" + NameTooLongError(path) + "\r\n";
+  }
   return "\r\n* Error: Unable to open file <" + path + ">\r\n";
 }
 
@@ -51,7 +54,7 @@ bool CollectSamples(Platform& platform, const std::string& mask_argument,
 
     std::unique_ptr<ReadableFile> file = platform.OpenForReading(path);
     if (file == nullptr) {
-      *err = OpenError(path);
+      *err = OpenError(platform, path);
       return false;
     }
     int64_t size = file->Size();
@@ -62,7 +65,7 @@ bool CollectSamples(Platform& platform, const std::string& mask_argument,
     std::string block;
     if (!file->ReadAt(0, static_cast<size_t>(collection->header_block_size),
                       &block)) {
-      *err = OpenError(path);
+      *err = OpenError(platform, path);
       return false;
     }
     // A file that shrank since its size was taken gives fewer bytes; the
@@ -78,7 +81,9 @@ bool CollectSamples(Platform& platform, const std::string& mask_argument,
   }
 
   if (count == 0) {
-    *err = "\r\n* Error: no matching files!\r\n";
+    *err = platform.NameTooLong(mask_argument)
+               ? "\r\n" + NameTooLongError(mask_argument) + "\r\n"
+               : "\r\n* Error: no matching files!\r\n";
     return false;
   }
   if (base_file_count + count == 1) {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "common/text.h"
+#include "output/output_rotation.h"
 
 namespace mavoscan {
 namespace {
@@ -144,27 +145,40 @@ std::string RenderDefinition(const DefinitionInfo& info, bool scan_strings,
   return lines.Take();
 }
 
-bool WriteDefinition(Platform& platform, const std::string& output_file,
-                     const DefinitionInfo& info, bool scan_strings,
-                     bool write_strings, const PatternList& patterns,
-                     const std::vector<std::string>& strings,
-                     std::string* err) {
-  std::string text = RenderDefinition(info, scan_strings, write_strings,
-                                      patterns, strings, platform.Now());
-  std::unique_ptr<WritableFile> file = platform.CreateForWriting(output_file);
-  // A definition that did not reach the disk whole must not be reported as
-  // written, so a failed write or close gets the same message as a failed
-  // creation.
-  bool written = file != nullptr && file->Append(text);
-  if (file != nullptr && !file->Close()) written = false;
-  if (!written) {
-    // A cut-off definition left behind could later be loaded as a base
-    // definition and silently lose patterns; the replaced file is safe as
-    // the backup by now, so the partial one goes.
-    if (file != nullptr) platform.DeleteFile(output_file);
-    *err = "\r\n* Error: unable to write file " + output_file + "!\r\n";
+bool WriteDefinition(Platform& platform, const OutputPlan& plan,
+                     const std::string& text, std::string* err) {
+  const std::string failed =
+      "\r\n* Error: unable to write file " + plan.output_file + "!\r\n";
+  std::string temporary;
+  std::unique_ptr<WritableFile> file =
+      platform.CreateTemporaryBeside(plan.output_file, &temporary);
+  if (file == nullptr) {
+    *err = failed;
+    return false;
   }
-  return written;
+  // Close flushes the bytes to the disk: only a definition that got there
+  // whole may push the previous one aside.
+  bool written = file->Append(text);
+  if (!file->Close()) written = false;
+  if (!written) {
+    platform.DeleteFile(temporary);
+    *err = failed;
+    return false;
+  }
+  std::string moved;
+  if (!RotateOutput(platform, plan.refining, plan.definition_file, &moved,
+                    err)) {
+    platform.DeleteFile(temporary);
+    return false;
+  }
+  if (platform.ReplaceFile(temporary, plan.output_file)) return true;
+  platform.DeleteFile(temporary);
+  *err = failed;
+  if (!moved.empty() && !platform.MoveFile(kBackupFile, moved)) {
+    *err += std::string("         the previous ") + moved + " is kept as " +
+            kBackupFile + "\r\n";
+  }
+  return false;
 }
 
 }  // namespace mavoscan

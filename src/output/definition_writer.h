@@ -29,13 +29,22 @@ std::string RenderDefinition(const DefinitionInfo& info, bool scan_strings,
                              const std::vector<std::string>& strings,
                              const LocalTime& time);
 
-// Creates `output_file` and writes the definition into it, dated with the
-// platform's local clock. Returns false with *err set to the text to print
-// when the file cannot be created, written or closed.
-bool WriteDefinition(Platform& platform, const std::string& output_file,
-                     const DefinitionInfo& info, bool scan_strings,
-                     bool write_strings, const PatternList& patterns,
-                     const std::vector<std::string>& strings, std::string* err);
+// Where the output stage writes, and what it rotates to the backup first.
+struct OutputPlan {
+  std::string output_file;
+  bool refining = false;
+  std::string definition_file;  // the base definition when refining
+};
+
+// Writes `text` as the output file complete or not at all: into a hidden
+// temporary file beside it first, flushed to the disk, then the previous
+// file is rotated to the backup, then the temporary file takes the output's
+// name. Returns false with *err set to the text to print when a step fails;
+// the output and backup names then hold what they held before, except that
+// the rotation may have deleted the old backup, or, when the previous file
+// could not be put back, it stays the backup and *err says so.
+bool WriteDefinition(Platform& platform, const OutputPlan& plan,
+                     const std::string& text, std::string* err);
 
 }  // namespace mavoscan
 

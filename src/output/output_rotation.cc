@@ -41,19 +41,21 @@ bool CheckRefinableInPlace(Platform& platform,
 }
 
 bool RotateOutput(Platform& platform, bool refining,
-                  const std::string& definition_file, std::string* err) {
+                  const std::string& definition_file, std::string* moved,
+                  std::string* err) {
+  moved->clear();
   // Each step stops the run when it fails, so the writer never replaces a
   // previous definition that has not reached the backup name.
-  if (refining) {
-    // The run has just loaded the base definition, so it is moved without
-    // an existence test. A new-definition file here plays no part.
-    return ClearBackup(platform, err) &&
-           MoveToBackup(platform, definition_file, err);
-  }
+  // The run has just loaded a base definition, so it is moved without an
+  // existence test. A new-definition file plays no part then.
+  const std::string previous = refining ? definition_file : kNewDefinitionFile;
   // Without a previous definition an existing backup stays as it is.
-  if (!platform.FileExists(kNewDefinitionFile)) return true;
-  return ClearBackup(platform, err) &&
-         MoveToBackup(platform, kNewDefinitionFile, err);
+  if (!refining && !platform.FileExists(previous)) return true;
+  if (!ClearBackup(platform, err) || !MoveToBackup(platform, previous, err)) {
+    return false;
+  }
+  *moved = previous;
+  return true;
 }
 
 }  // namespace mavoscan

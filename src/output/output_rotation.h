@@ -17,10 +17,12 @@ bool CheckRefinableInPlace(Platform& platform,
                            std::string* err);
 
 // Keeps the file that the run is about to replace as the one backup
-// generation. Returns false with *err set to the text to print when a step
+// generation, and sets *moved to the name it had (empty when nothing was
+// moved). Returns false with *err set to the text to print when a step
 // fails, so that nothing is overwritten without a backup.
 bool RotateOutput(Platform& platform, bool refining,
-                  const std::string& definition_file, std::string* err);
+                  const std::string& definition_file, std::string* moved,
+                  std::string* err);
 
 }  // namespace mavoscan
 

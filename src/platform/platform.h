@@ -41,6 +41,10 @@ class WritableFile {
   virtual bool Close() = 0;
 };
 
+// The start of the names of the files a definition is written to before it
+// takes its final name.
+constexpr char kTemporaryPrefix[] = ".mavoscan-";
+
 // Key codes returned by Platform::PollKey.
 constexpr int kNoKey = -1;
 constexpr int kEscapeKey = 27;
@@ -65,6 +69,9 @@ class Platform {
   // True when `name` is an existing regular, non-hidden file. Wildcards in
   // `name` are ordinary bytes.
   virtual bool FileExists(const std::string& name) = 0;
+  // True when the system refuses `name` because it, or one of its parts, is
+  // longer than the system allows.
+  virtual bool NameTooLong(const std::string& name) = 0;
   // True when both names exist and refer to the same file (links and
   // differently spelt paths included).
   virtual bool SameFile(const std::string& a, const std::string& b) = 0;
@@ -75,10 +82,18 @@ class Platform {
   // Reads the whole file into *data. Returns false when it cannot be opened
   // or read.
   virtual bool ReadWholeFile(const std::string& name, std::string* data) = 0;
-  // Creates `name`, or empties it when it exists, for writing; null when it
-  // cannot be created.
-  virtual std::unique_ptr<WritableFile> CreateForWriting(
-      const std::string& name) = 0;
+  // Creates a new, empty hidden file in the directory of `target`, for
+  // writing, and sets *temp_name to its path. The name begins with
+  // kTemporaryPrefix, so no mask or existence test ever takes it. Temporary
+  // files that killed runs left in that directory are removed first. Null
+  // when it cannot be created. While it exists, an interrupting signal
+  // removes it.
+  virtual std::unique_ptr<WritableFile> CreateTemporaryBeside(
+      const std::string& target, std::string* temp_name) = 0;
+  // Renames `from` to `to` within one directory, replacing a file named
+  // `to`, and makes the new name durable. Returns false with both names as
+  // they were when it fails.
+  virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
   // Deletes a file. Returns false when it could not be deleted.
   virtual bool DeleteFile(const std::string& name) = 0;
   // Moves (renames) a file; fails when `to` exists. Works across file

@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <termios.h>
@@ -17,8 +16,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -224,7 +225,7 @@ class PosixReadableFile : public ReadableFile {
 
 class PosixWritableFile : public WritableFile {
  public:
-  PosixWritableFile(int fd, bool regular) : fd_(fd), regular_(regular) {}
+  explicit PosixWritableFile(int fd) : fd_(fd) {}
 
   bool Append(std::string_view data) override {
     if (!fd_.Valid() || failed_) return false;
@@ -235,9 +236,8 @@ class PosixWritableFile : public WritableFile {
   bool Close() override {
     if (!fd_.Valid()) return false;
     bool ok = !failed_;
-    // Devices (the tests write to /dev/full) cannot be synced; for a regular
-    // file a failed sync means data may be lost.
-    if (regular_ && !SyncRetrying(fd_.Get())) ok = false;
+    // A failed sync means data may be lost.
+    if (!SyncRetrying(fd_.Get())) ok = false;
     // Closing also releases the lock.
     if (close(fd_.Release()) != 0) ok = false;
     return ok;
@@ -245,7 +245,6 @@ class PosixWritableFile : public WritableFile {
 
  private:
   UniqueFd fd_;
-  bool regular_;
   bool failed_ = false;
 };
 
@@ -309,6 +308,11 @@ volatile sig_atomic_t g_key_mode = 0;
 termios g_saved_termios;
 bool g_handlers_installed = false;
 
+// The definition's temporary file while it exists, for the signal handler
+// to remove. Set in normal code only, path before flag.
+char g_temporary[PATH_MAX];
+volatile sig_atomic_t g_temporary_set = 0;
+
 void WriteIgnoringErrors(std::string_view text) {
   // Nothing sensible can be done when the console itself fails.
   static_cast<void>(WriteAll(STDOUT_FILENO, text));
@@ -332,6 +336,7 @@ void RestoreAtExit() {
 
 void RestoreOnSignal(int signal_number) {
   int saved_errno = errno;
+  if (g_temporary_set) unlink(g_temporary);
   RestoreTerminal();
   // SA_RESETHAND has put the default action back and the signal is blocked
   // while we run, so the re-raised signal ends the process as soon as we
@@ -344,7 +349,9 @@ void InstallRestoreHandlers() {
   if (g_handlers_installed) return;
   g_handlers_installed = true;
   std::atexit(RestoreAtExit);
-  for (int signal_number : {SIGINT, SIGTERM}) {
+  // A hang-up or the file-size limit ends a run as surely as Ctrl+C does,
+  // and must not leave a temporary file behind either.
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) {
     struct sigaction old_action;
     if (sigaction(signal_number, nullptr, &old_action) != 0) continue;
     // Ignored signals (nohup, background jobs) stay ignored, and a handler
@@ -377,6 +384,57 @@ bool EnterKeyMode() {
     return false;
   }
   return true;
+}
+
+void SetTemporary(const std::string& path) {
+  std::memcpy(g_temporary, path.c_str(), path.size() + 1);
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  g_temporary_set = 1;
+  InstallRestoreHandlers();
+}
+
+// Called once `path` is gone or renamed: a signal after this must not
+// remove a file of that name.
+void ForgetTemporary(const std::string& path) {
+  if (g_temporary_set && path == g_temporary) g_temporary_set = 0;
+}
+
+// Temporary files are named kTemporaryPrefix, the writer's process id, "-"
+// and a serial number. One whose process is gone was left by a killed run.
+bool StaleTemporary(std::string_view name) {
+  if (!name.starts_with(kTemporaryPrefix)) return false;
+  name.remove_prefix(std::strlen(kTemporaryPrefix));
+  size_t dash = name.find('-');
+  if (dash == 0 || dash == std::string_view::npos || dash > 9) return false;
+  pid_t pid = 0;
+  for (char c : name.substr(0, dash)) {
+    if (c < '0' || c > '9') return false;
+    pid = pid * 10 + (c - '0');
+  }
+  return pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+void RemoveStaleTemporaries(const std::string& directory) {
+  DIR* dir = opendir(directory.empty() ? "." : directory.c_str());
+  if (dir == nullptr) return;
+  int dir_fd = dirfd(dir);
+  while (const dirent* entry = readdir(dir)) {
+    struct stat st;
+    if (StaleTemporary(entry->d_name) &&
+        fstatat(dir_fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(st.st_mode)) {
+      unlinkat(dir_fd, entry->d_name, 0);
+    }
+  }
+  closedir(dir);
+}
+
+// Makes the entries of a directory durable; some file systems cannot sync
+// a directory, and there the rename is as durable as it gets.
+void SyncDirectory(const std::string& directory) {
+  UniqueFd fd(OpenRetrying(directory.empty() ? "." : directory,
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.Valid()) SyncRetrying(fd.Get());
 }
 
 bool ReadKeyByte(int timeout_ms, unsigned char* byte) {
@@ -470,6 +528,20 @@ class PosixPlatform : public Platform {
            stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
   }
 
+  bool NameTooLong(const std::string& name) override {
+    if (name.size() >= PATH_MAX) return true;
+    size_t start = 0;
+    for (size_t slash; (slash = name.find('/', start)) != std::string::npos;
+         start = slash + 1) {
+      if (slash - start > NAME_MAX) return true;
+    }
+    if (name.size() - start > NAME_MAX) return true;
+    // Links can make a short name long.
+    struct stat st;
+    return UsablePath(name) && lstat(name.c_str(), &st) != 0 &&
+           errno == ENAMETOOLONG;
+  }
+
   bool SameFile(const std::string& a, const std::string& b) override {
     struct stat st_a;
     struct stat st_b;
@@ -499,34 +571,44 @@ class PosixPlatform : public Platform {
     return ReadFully(fd.Get(), 0, std::numeric_limits<size_t>::max(), data);
   }
 
-  std::unique_ptr<WritableFile> CreateForWriting(
-      const std::string& name) override {
-    if (!UsablePath(name)) return nullptr;
-    // No O_TRUNC here: emptying the file before we hold the lock would
-    // destroy what another writer is writing. O_NONBLOCK keeps a FIFO
-    // without a reader from blocking the open.
-    UniqueFd fd(OpenRetrying(
-        name, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
-    struct stat st;
-    if (!fd.Valid() || fstat(fd.Get(), &st) != 0) return nullptr;
-    bool regular = S_ISREG(st.st_mode);
-    if (!regular && !S_ISCHR(st.st_mode)) return nullptr;
-    int locked;
-    do {
-      locked = flock(fd.Get(), LOCK_EX | LOCK_NB);
-    } while (locked != 0 && errno == EINTR);
-    // Where the file system has no locks at all, nobody else can hold one.
-    if (locked != 0 && errno != ENOLCK && errno != ENOTSUP &&
-        errno != EOPNOTSUPP && errno != EINVAL) {
-      return nullptr;
+  std::unique_ptr<WritableFile> CreateTemporaryBeside(
+      const std::string& target, std::string* temp_name) override {
+    if (!UsablePath(target)) return nullptr;
+    std::string directory = DirectoryPart(target);
+    RemoveStaleTemporaries(directory);
+    std::string stem =
+        directory + kTemporaryPrefix + std::to_string(getpid()) + "-";
+    // O_EXCL: a name someone else took meanwhile is never written into.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string name = stem + std::to_string(++temporary_serial_) + ".tmp";
+      if (name.size() >= sizeof(g_temporary)) return nullptr;
+      int fd = OpenRetrying(
+          name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+      if (fd < 0) {
+        if (errno == EEXIST) continue;
+        return nullptr;
+      }
+      SetTemporary(name);
+      *temp_name = name;
+      return std::make_unique<PosixWritableFile>(fd);
     }
-    if (!ClearNonBlocking(fd.Get())) return nullptr;
-    if (regular && ftruncate(fd.Get(), 0) != 0) return nullptr;
-    return std::make_unique<PosixWritableFile>(fd.Release(), regular);
+    return nullptr;
+  }
+
+  bool ReplaceFile(const std::string& from, const std::string& to) override {
+    if (!UsablePath(from) || !UsablePath(to) ||
+        rename(from.c_str(), to.c_str()) != 0) {
+      return false;
+    }
+    ForgetTemporary(from);
+    SyncDirectory(DirectoryPart(to));
+    return true;
   }
 
   bool DeleteFile(const std::string& name) override {
-    return UsablePath(name) && unlink(name.c_str()) == 0;
+    if (!UsablePath(name) || unlink(name.c_str()) != 0) return false;
+    ForgetTemporary(name);
+    return true;
   }
 
   bool MoveFile(const std::string& from, const std::string& to) override {
@@ -618,6 +700,7 @@ class PosixPlatform : public Platform {
   bool stdout_is_terminal_;
   bool stdin_is_terminal_;
   int column_ = 0;
+  int temporary_serial_ = 0;
 };
 
 }  // namespace

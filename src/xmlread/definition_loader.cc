@@ -283,7 +283,9 @@ bool SetUpRefinement(Platform& platform, const std::string& definition_file,
                      bool* scan_strings, bool* write_strings,
                      std::string* err) {
   if (!platform.FileExists(definition_file)) {
-    *err = "* Error: definition <" + definition_file + "> not found.\r\n";
+    *err = platform.NameTooLong(definition_file)
+               ? NameTooLongError(definition_file) + "\r\n"
+               : "* Error: definition <" + definition_file + "> not found.\r\n";
     return false;
   }
   PrintLine(platform, "Refining definition <" + definition_file + ">");

@@ -102,7 +102,8 @@ TEST(CommandLine, Parse) {
   for (const Row& row : rows) {
     RunOptions options;
     std::string err;
-    ASSERT_EQ(ParseCommandLine(row.text, &options, &err, is_file), row.outcome)
+    ASSERT_EQ(ParseCommandLine(row.text, &options, &err, {is_file, nullptr}),
+              row.outcome)
         << row.name;
     EXPECT_EQ(err, row.err) << row.name;
     if (row.outcome != kRun) continue;

@@ -31,34 +31,48 @@ bool WildMatch(const std::string& pattern, size_t p, const std::string& name,
   return n == name.size();
 }
 
+}  // namespace
+
 class FakeReadableFile : public ReadableFile {
  public:
-  explicit FakeReadableFile(std::string data) : data_(std::move(data)) {}
-  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+  FakeReadableFile(FakePlatform* platform, std::string data)
+      : platform_(platform), data_(std::move(data)) {}
+  int64_t Size() override {
+    std::lock_guard<std::mutex> lock(platform_->mutex_);
+    if (platform_->Fails(FakeCall::kSize)) return 0;
+    return static_cast<int64_t>(data_.size());
+  }
   bool ReadAt(int64_t offset, size_t length, std::string* out) override {
-    if (offset < 0) return false;
+    std::lock_guard<std::mutex> lock(platform_->mutex_);
+    FakeCall fault = platform_->NextRead();
+    if (fault == FakeCall::kRead || offset < 0) return false;
     size_t start = std::min(static_cast<size_t>(offset), data_.size());
     *out = data_.substr(start, length);
+    if (fault == FakeCall::kShortRead) out->resize(out->size() / 2);
     return true;
   }
 
  private:
+  FakePlatform* platform_;
   std::string data_;
 };
-
-}  // namespace
 
 class FakeWritableFile : public WritableFile {
  public:
   FakeWritableFile(FakePlatform* platform, std::string path, bool fail)
       : platform_(platform), path_(std::move(path)), fail_(fail) {}
   bool Append(std::string_view data) override {
-    if (fail_) return false;
     std::lock_guard<std::mutex> lock(platform_->mutex_);
+    if (platform_->Fails(FakeCall::kAppend)) fail_ = true;
+    if (fail_) return false;
     platform_->files_[path_].append(data);
     return true;
   }
-  bool Close() override { return !fail_; }
+  bool Close() override {
+    std::lock_guard<std::mutex> lock(platform_->mutex_);
+    if (platform_->Fails(FakeCall::kClose)) fail_ = true;
+    return !fail_;
+  }
 
  private:
   FakePlatform* platform_;
@@ -129,6 +143,39 @@ void FakePlatform::QueueKey(int key, int after_polls) {
   keys_.emplace_back(key, after_polls);
 }
 
+void FakePlatform::FailCall(FakeCall call, int occurrence) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  failing_calls_.insert({call, occurrence});
+}
+
+bool FakePlatform::Fails(FakeCall call) {
+  return failing_calls_.count({call, ++call_counts_[call]}) != 0;
+}
+
+FakeCall FakePlatform::NextRead() {
+  // A short read is a read that goes wrong in another way: both count the
+  // same calls.
+  int read = ++call_counts_[FakeCall::kRead];
+  for (FakeCall fault : {FakeCall::kRead, FakeCall::kShortRead}) {
+    if (failing_calls_.count({fault, read}) != 0) return fault;
+  }
+  return FakeCall::kOpen;  // nothing goes wrong
+}
+
+int FakePlatform::call_count(FakeCall call) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it =
+      call_counts_.find(call == FakeCall::kShortRead ? FakeCall::kRead : call);
+  return it == call_counts_.end() ? 0 : it->second;
+}
+
+std::vector<std::string> FakePlatform::AllFiles() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<std::string> paths;
+  for (const auto& entry : files_) paths.push_back(entry.first);
+  return paths;
+}
+
 int FakePlatform::open_count(const std::string& path) const {
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = open_counts_.find(Normal(path));
@@ -142,6 +189,7 @@ std::string FakePlatform::DirectoryPart(const std::string& path) {
 
 std::vector<std::string> FakePlatform::FindFiles(const std::string& mask) {
   std::lock_guard<std::mutex> lock(mutex_);
+  if (Fails(FakeCall::kFind)) return {};
   std::string m = Normal(mask);
   size_t slash = m.rfind('/');
   std::string dir = slash == std::string::npos ? "" : m.substr(0, slash + 1);
@@ -180,8 +228,11 @@ std::unique_ptr<ReadableFile> FakePlatform::OpenForReading(
   std::string n = Normal(name);
   ++open_counts_[n];
   auto it = files_.find(n);
-  if (it == files_.end() || unreadable_.count(n) != 0) return nullptr;
-  return std::make_unique<FakeReadableFile>(it->second);
+  if (Fails(FakeCall::kOpen) || it == files_.end() ||
+      unreadable_.count(n) != 0) {
+    return nullptr;
+  }
+  return std::make_unique<FakeReadableFile>(this, it->second);
 }
 
 bool FakePlatform::ReadWholeFile(const std::string& name, std::string* data) {
@@ -189,25 +240,72 @@ bool FakePlatform::ReadWholeFile(const std::string& name, std::string* data) {
   std::string n = Normal(name);
   ++open_counts_[n];
   auto it = files_.find(n);
-  if (it == files_.end() || unreadable_.count(n) != 0) return false;
+  if (Fails(FakeCall::kOpen) || it == files_.end() ||
+      unreadable_.count(n) != 0) {
+    return false;
+  }
+  FakeCall fault = NextRead();
+  if (fault == FakeCall::kRead) return false;
   *data = it->second;
+  if (fault == FakeCall::kShortRead) data->resize(data->size() / 2);
   return true;
 }
 
-std::unique_ptr<WritableFile> FakePlatform::CreateForWriting(
-    const std::string& name) {
+std::unique_ptr<WritableFile> FakePlatform::CreateTemporaryBeside(
+    const std::string& target, std::string* temp_name) {
+  std::string directory = DirectoryPart(target);
   std::lock_guard<std::mutex> lock(mutex_);
-  std::string n = Normal(name);
-  if (directories_.count(n) != 0) return nullptr;
-  bool fail = failing_writes_.count(n) != 0;
-  if (!fail) files_[n].clear();
-  return std::make_unique<FakeWritableFile>(this, n, fail);
+  // Temporaries of killed runs: every one of ours that nobody writes now.
+  std::string prefix = Normal(directory + kTemporaryPrefix);
+  for (auto it = files_.lower_bound(prefix);
+       it != files_.end() && it->first.starts_with(prefix);) {
+    bool stale = it->first.find('/', prefix.size()) == std::string::npos &&
+                 live_temporaries_.count(it->first) == 0;
+    it = stale ? files_.erase(it) : std::next(it);
+  }
+  if (Fails(FakeCall::kCreate) || failing_writes_.count(Normal(target)) != 0) {
+    return nullptr;
+  }
+  *temp_name = Normal(directory + kTemporaryPrefix + "fake-" +
+                      std::to_string(++temporary_serial_) + ".tmp");
+  files_[*temp_name].clear();
+  live_temporaries_.insert(*temp_name);
+  return std::make_unique<FakeWritableFile>(this, *temp_name, false);
+}
+
+bool FakePlatform::ReplaceFile(const std::string& from, const std::string& to) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string f = Normal(from);
+  std::string t = Normal(to);
+  auto it = files_.find(f);
+  if (Fails(FakeCall::kRename) || it == files_.end() ||
+      directories_.count(t) != 0) {
+    return false;
+  }
+  std::string data = std::move(it->second);
+  files_.erase(it);
+  files_[t] = std::move(data);
+  live_temporaries_.erase(f);
+  return true;
+}
+
+bool FakePlatform::NameTooLong(const std::string& name) {
+  constexpr size_t kPartLimit = 255;
+  size_t start = 0;
+  for (size_t slash; (slash = name.find('/', start)) != std::string::npos;
+       start = slash + 1) {
+    if (slash - start > kPartLimit) return true;
+  }
+  return name.size() - start > kPartLimit;
 }
 
 bool FakePlatform::DeleteFile(const std::string& name) {
   std::lock_guard<std::mutex> lock(mutex_);
   std::string n = Normal(name);
-  if (failing_deletes_.count(n) != 0) return false;
+  if (Fails(FakeCall::kDelete) || failing_deletes_.count(n) != 0) {
+    return false;
+  }
+  live_temporaries_.erase(n);
   return files_.erase(n) != 0;
 }
 
@@ -215,7 +313,7 @@ bool FakePlatform::MoveFile(const std::string& from, const std::string& to) {
   std::lock_guard<std::mutex> lock(mutex_);
   std::string f = Normal(from);
   std::string t = Normal(to);
-  if (failing_moves_.count(f) != 0) return false;
+  if (Fails(FakeCall::kMove) || failing_moves_.count(f) != 0) return false;
   auto it = files_.find(f);
   if (it == files_.end() || files_.count(t) != 0 || directories_.count(t)) {
     return false;

@@ -12,6 +12,22 @@
 
 namespace mavoscan {
 
+// The platform calls that FakePlatform::FailCall can make fail. kShortRead
+// makes a read return fewer bytes than asked although the file holds more.
+enum class FakeCall {
+  kOpen,
+  kSize,
+  kRead,
+  kShortRead,
+  kCreate,
+  kAppend,
+  kClose,
+  kDelete,
+  kMove,
+  kRename,
+  kFind,
+};
+
 // An in-memory platform for unit tests: files keyed by their path as the
 // code spells it ("dir/a.bin"), a fixed clock, scripted key presses and a
 // recorded console. Paths are compared as given, after dropping a leading
@@ -34,6 +50,9 @@ class FakePlatform : public Platform {
   // Deleting / moving this file fails.
   void FailDeleteOf(const std::string& path);
   void FailMoveOf(const std::string& path);
+  // The `occurrence`-th call of this kind (counting from 1) fails; a failed
+  // size reads as 0, as the real layer's does.
+  void FailCall(FakeCall call, int occurrence);
   void SetCommandLine(const std::string& text) { command_line_ = text; }
   void SetTime(const LocalTime& time) { time_ = time; }
   void SetTerminal(bool terminal) { terminal_ = terminal; }
@@ -49,18 +68,24 @@ class FakePlatform : public Platform {
   int poll_count() const { return poll_count_; }
   // Number of OpenForReading / ReadWholeFile calls per path.
   int open_count(const std::string& path) const;
+  // Number of calls of one kind so far (reads count under kRead).
+  int call_count(FakeCall call) const;
+  // Every file path, hidden ones included.
+  std::vector<std::string> AllFiles() const;
 
   // --- Platform ---
   std::string CommandLineText() override { return command_line_; }
   std::string DirectoryPart(const std::string& path) override;
   std::vector<std::string> FindFiles(const std::string& mask) override;
   bool FileExists(const std::string& name) override;
+  bool NameTooLong(const std::string& name) override;
   bool SameFile(const std::string& a, const std::string& b) override;
   std::unique_ptr<ReadableFile> OpenForReading(
       const std::string& name) override;
   bool ReadWholeFile(const std::string& name, std::string* data) override;
-  std::unique_ptr<WritableFile> CreateForWriting(
-      const std::string& name) override;
+  std::unique_ptr<WritableFile> CreateTemporaryBeside(
+      const std::string& target, std::string* temp_name) override;
+  bool ReplaceFile(const std::string& from, const std::string& to) override;
   bool DeleteFile(const std::string& name) override;
   bool MoveFile(const std::string& from, const std::string& to) override;
   LocalTime Now() override { return time_; }
@@ -73,8 +98,15 @@ class FakePlatform : public Platform {
 
  private:
   friend class FakeWritableFile;
+  friend class FakeReadableFile;
   static std::string Normal(const std::string& path);
   bool IsHidden(const std::string& path) const;
+  // Counts a call of this kind; true when it is the one to fail. The mutex
+  // must be held.
+  bool Fails(FakeCall call);
+  // Counts a read: kRead when it is to fail, kShortRead when it is to come
+  // back short, kOpen otherwise. The mutex must be held.
+  FakeCall NextRead();
 
   mutable std::mutex mutex_;
   std::map<std::string, std::string> files_;
@@ -84,6 +116,10 @@ class FakePlatform : public Platform {
   std::set<std::string> failing_deletes_;
   std::set<std::string> failing_moves_;
   std::map<std::string, int> open_counts_;
+  std::map<FakeCall, int> call_counts_;
+  std::set<std::pair<FakeCall, int>> failing_calls_;
+  std::set<std::string> live_temporaries_;
+  int temporary_serial_ = 0;
   std::string command_line_;
   LocalTime time_{2026, 3, 7, 9, 5, 3};
   bool terminal_ = false;

@@ -147,74 +147,94 @@ TEST(DefinitionWriter, DisplayText) {
   }
 }
 
-TEST(DefinitionWriter, WritesFileDatedByThePlatformClock) {
-  FakePlatform fake;
-  fake.SetTime(kMorning);
-  fake.AddFile("out.xml", "old content that is longer than nothing");
-  DefinitionInfo info = NewDefinitionInfo("BIN", 2);
-  std::string err;
-  ASSERT_TRUE(WriteDefinition(fake, "out.xml", info, true, true, TwoPatterns(),
-                              {"AB"}, &err));
-  EXPECT_EQ(
-      fake.FileData("out.xml"),
-      RenderDefinition(info, true, true, TwoPatterns(), {"AB"}, kMorning));
-  EXPECT_EQ(fake.output(), "");
-}
-
-TEST(DefinitionWriter, FailuresAreReported) {
-  struct Row {
+// Whatever step fails, the output and backup names hold complete files: the
+// previous definition stays where it was or, as after a successful run,
+// becomes the backup; no temporary file is left.
+TEST(DefinitionWriter, CompleteOrNothing) {
+  constexpr char kNew[] = "newtype.mavo.xml";
+  constexpr char kBak[] = "newtype.mavo.xml.bak";
+  constexpr char kBase[] = "d/x.xml";
+  const std::string kFailed = "\r\n* Error: unable to write file ";
+  const struct Row {
     const char* name;
-    bool directory;
+    bool refining;
+    std::vector<std::pair<FakeCall, int>> faults;
+    bool ok;
+    std::string output, backup;  // "-" for no file
+    std::string second_line = "";
+  } rows[] = {
+      {"written", false, {}, true, "NEW", "previous"},
+      {"written over the base", true, {}, true, "NEW", "base"},
+      {"temporary not created",
+       false,
+       {{FakeCall::kCreate, 1}},
+       false,
+       "previous",
+       "old"},
+      {"write fails", true, {{FakeCall::kAppend, 1}}, false, "base", "old"},
+      {"flush fails", false, {{FakeCall::kClose, 1}}, false, "previous", "old"},
+      {"old backup stays",
+       false,
+       {{FakeCall::kDelete, 1}},
+       false,
+       "previous",
+       "old"},
+      {"previous not moved", true, {{FakeCall::kMove, 1}}, false, "base", "-"},
+      {"rename fails", false, {{FakeCall::kRename, 1}}, false, "previous", "-"},
+      {"rename fails refining",
+       true,
+       {{FakeCall::kRename, 1}},
+       false,
+       "base",
+       "-"},
+      {"previous not put back",
+       true,
+       {{FakeCall::kRename, 1}, {FakeCall::kMove, 2}},
+       false,
+       "-",
+       "base",
+       "         the previous d/x.xml is kept as newtype.mavo.xml.bak\r\n"},
   };
-  for (const Row& row : {Row{"write fails", false}, Row{"directory", true}}) {
+  for (const Row& row : rows) {
     FakePlatform fake;
-    if (row.directory) {
-      fake.AddDirectory("newtype.mavo.xml");
-    } else {
-      fake.FailWritesTo("newtype.mavo.xml");
+    fake.AddFile(kNew, "previous");
+    fake.AddFile(kBak, "old");
+    fake.AddFile(kBase, "base");
+    for (const auto& [call, occurrence] : row.faults) {
+      fake.FailCall(call, occurrence);
     }
+    const std::string output = row.refining ? kBase : kNew;
     std::string err;
-    EXPECT_FALSE(WriteDefinition(fake, kNewDefinitionFile,
-                                 NewDefinitionInfo("", 2), false, false,
-                                 TwoPatterns(), {}, &err))
+    EXPECT_EQ(WriteDefinition(fake, {output, row.refining, kBase}, "NEW", &err),
+              row.ok)
         << row.name;
-    EXPECT_EQ(err, "\r\n* Error: unable to write file newtype.mavo.xml!\r\n")
-        << row.name;
-    EXPECT_EQ(fake.FileData("newtype.mavo.xml"), "") << row.name;
+    auto held = [&fake](const char* path) {
+      return fake.HasFile(path) ? fake.FileData(path) : std::string("-");
+    };
+    EXPECT_EQ(held(output.c_str()), row.output) << row.name;
+    EXPECT_EQ(held(kBak), row.backup) << row.name;
+    if (!row.ok && row.name != std::string("old backup stays") &&
+        row.name != std::string("previous not moved")) {
+      EXPECT_EQ(err, kFailed + output + "!\r\n" + row.second_line) << row.name;
+    }
+    for (const std::string& path : fake.AllFiles()) {
+      EXPECT_EQ(path.find(kTemporaryPrefix), std::string::npos)
+          << row.name << ": " << path;
+    }
   }
 }
 
-// Takes every byte but loses them on close, as a full disk can.
-class LosingPlatform : public FakePlatform {
- public:
-  std::unique_ptr<WritableFile> CreateForWriting(
-      const std::string& name) override {
-    class LosingFile : public WritableFile {
-     public:
-      LosingFile(FakePlatform* fake, std::string name)
-          : fake_(fake), name_(std::move(name)) {}
-      bool Append(std::string_view data) override {
-        fake_->AddFile(name_, fake_->FileData(name_) + std::string(data));
-        return true;
-      }
-      bool Close() override { return false; }
-
-     private:
-      FakePlatform* fake_;
-      std::string name_;
-    };
-    AddFile(name, "");
-    return std::make_unique<LosingFile>(this, name);
-  }
-};
-
-TEST(DefinitionWriter, FailedCloseIsNotSuccessAndLeavesNoPartialFile) {
-  LosingPlatform fake;
+// A directory named like the output is no previous file: nothing is
+// rotated, and the write fails without touching it.
+TEST(DefinitionWriter, OutputNameIsADirectory) {
+  FakePlatform fake;
+  fake.AddDirectory("newtype.mavo.xml");
+  fake.AddFile("newtype.mavo.xml.bak", "old");
   std::string err;
-  EXPECT_FALSE(WriteDefinition(fake, "def.xml", NewDefinitionInfo("", 2), false,
-                               false, TwoPatterns(), {}, &err));
-  EXPECT_EQ(err, "\r\n* Error: unable to write file def.xml!\r\n");
-  EXPECT_FALSE(fake.HasFile("def.xml"));
+  EXPECT_FALSE(
+      WriteDefinition(fake, {kNewDefinitionFile, false, ""}, "NEW", &err));
+  EXPECT_EQ(err, "\r\n* Error: unable to write file newtype.mavo.xml!\r\n");
+  EXPECT_EQ(fake.AllFiles(), std::vector<std::string>{"newtype.mavo.xml.bak"});
 }
 
 }  // namespace

@@ -12,17 +12,20 @@ constexpr char kBak[] = "newtype.mavo.xml.bak";
 
 TEST(OutputRotation, NewDefinitionRunsKeepOneGeneration) {
   FakePlatform fake;
+  std::string moved = "stale";
   std::string err;
-  ASSERT_TRUE(RotateOutput(fake, false, kNew, &err));  // first run
+  ASSERT_TRUE(RotateOutput(fake, false, kNew, &moved, &err));  // first run
   EXPECT_FALSE(fake.HasFile(kBak));
+  EXPECT_EQ(moved, "");
   for (const char* previous : {"first", "second"}) {
     fake.AddFile(kNew, previous);
-    ASSERT_TRUE(RotateOutput(fake, false, kNew, &err)) << err;
+    ASSERT_TRUE(RotateOutput(fake, false, kNew, &moved, &err)) << err;
     EXPECT_EQ(fake.FileData(kBak), previous);
     EXPECT_FALSE(fake.HasFile(kNew));
+    EXPECT_EQ(moved, kNew);
   }
   // Without a previous definition the backup stays as it is.
-  ASSERT_TRUE(RotateOutput(fake, false, kNew, &err));
+  ASSERT_TRUE(RotateOutput(fake, false, kNew, &moved, &err));
   EXPECT_EQ(fake.FileData(kBak), "second");
 }
 
@@ -33,8 +36,10 @@ TEST(OutputRotation, RefiningMovesTheBaseDefinitionToTheBackup) {
     fake.AddFile(kNew, "unrelated");
     fake.AddFile(kBak, "old backup");
     fake.AddFile(definition, "base");
+    std::string moved;
     std::string err;
-    ASSERT_TRUE(RotateOutput(fake, true, definition, &err)) << err;
+    ASSERT_TRUE(RotateOutput(fake, true, definition, &moved, &err)) << err;
+    EXPECT_EQ(moved, definition);
     EXPECT_EQ(fake.FileData(kBak), "base") << definition;
     EXPECT_FALSE(fake.HasFile(definition)) << definition;
     EXPECT_EQ(fake.HasFile(kNew), definition[0] == 'd') << definition;
@@ -58,9 +63,11 @@ TEST(OutputRotation, AFailedStepStopsNamingTheFileAndKeepsThePrevious) {
     fake.AddFile(kBak, "old");
     if (!row.fail_delete.empty()) fake.FailDeleteOf(row.fail_delete);
     if (!row.fail_move.empty()) fake.FailMoveOf(row.fail_move);
+    std::string moved;
     std::string err;
     const std::string named = row.fail_delete + row.fail_move;
-    EXPECT_FALSE(RotateOutput(fake, row.refining, "d/x.xml", &err)) << named;
+    EXPECT_FALSE(RotateOutput(fake, row.refining, "d/x.xml", &moved, &err))
+        << named;
     EXPECT_EQ(fake.FileData(row.kept), "previous") << named;
     EXPECT_TRUE(err.starts_with("\r\n* Error: ") && err.ends_with("!\r\n"))
         << err;

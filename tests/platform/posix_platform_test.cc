@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -269,34 +270,86 @@ TEST_F(PosixPlatformTest, ReadsBeyondTwoGibibytes) {
   EXPECT_EQ(out, std::string("\0MID\0", 5));
 }
 
-TEST_F(PosixPlatformTest, CreateForWritingEmptiesAndLocks) {
-  Put("out", "a much longer old content");
-  std::unique_ptr<WritableFile> file = platform_->CreateForWriting(Path("out"));
+// A definition is written under a hidden name beside its target and takes
+// the target's name in one step; leftovers of killed runs go, files of
+// running writers stay.
+TEST_F(PosixPlatformTest, TemporaryFileBesideItsTarget) {
+  pid_t child = fork();
+  if (child == 0) _exit(0);
+  ASSERT_GT(child, 0);
+  waitpid(child, nullptr, 0);
+  const std::string dead = ".mavoscan-" + std::to_string(child) + "-1.tmp";
+  const std::string alive = ".mavoscan-" + std::to_string(getppid()) + "-1.tmp";
+  Put(dead, "killed run");
+  Put(alive, "running writer");
+  Put(".mavoscan-x-1.tmp", "not ours");
+  Put("out.xml", "previous");
+
+  std::string temp;
+  std::unique_ptr<WritableFile> file =
+      platform_->CreateTemporaryBeside(Path("out.xml"), &temp);
   ASSERT_NE(file, nullptr);
-  EXPECT_EQ(Content("out"), "");
-  // A second writer must not get in, nor empty what the first one wrote.
-  EXPECT_TRUE(file->Append("new"));
-  EXPECT_EQ(platform_->CreateForWriting(Path("out")), nullptr);
-  EXPECT_TRUE(file->Append(std::string("\0\r\n", 3)));
+  EXPECT_TRUE(temp.starts_with(Path(".mavoscan-"))) << temp;
+  EXPECT_FALSE(platform_->FileExists(temp));
+  EXPECT_EQ(platform_->FindFiles(Path("*")), Names({"out.xml"}));
+  EXPECT_TRUE(file->Append(std::string("new\0\r\n", 6)));
   EXPECT_TRUE(file->Close());
-  EXPECT_EQ(Content("out"), std::string("new\0\r\n", 6));
-  EXPECT_NE(platform_->CreateForWriting(Path("out")), nullptr);
+  struct stat st;
+  EXPECT_NE(lstat(Path(dead).c_str(), &st), 0);
+  EXPECT_EQ(Content(alive), "running writer");
+  EXPECT_EQ(Content(".mavoscan-x-1.tmp"), "not ours");
 
   MakeDir("dir");
-  ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0644), 0);
-  EXPECT_EQ(platform_->CreateForWriting(Path("dir")), nullptr);
-  EXPECT_EQ(platform_->CreateForWriting(Path("fifo")), nullptr);
+  EXPECT_FALSE(platform_->ReplaceFile(temp, Path("dir")));
+  EXPECT_TRUE(platform_->ReplaceFile(temp, Path("out.xml")));
+  EXPECT_EQ(Content("out.xml"), std::string("new\0\r\n", 6));
+  EXPECT_NE(lstat(temp.c_str(), &st), 0);
+  EXPECT_EQ(platform_->CreateTemporaryBeside(Path("none/out.xml"), &temp),
+            nullptr);
 }
 
-TEST_F(PosixPlatformTest, WriteFailureOnFullDiskIsReported) {
-  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-  Link("/dev/full", "x.xml");
+// Over the file-size limit, with its signal ignored, writes fail; the
+// failure must reach the caller rather than leave a short file that looks
+// written.
+TEST_F(PosixPlatformTest, WriteFailureIsReported) {
+  std::string temp;
   std::unique_ptr<WritableFile> file =
-      platform_->CreateForWriting(Path("x.xml"));
+      platform_->CreateTemporaryBeside(Path("out.xml"), &temp);
   ASSERT_NE(file, nullptr);
-  EXPECT_FALSE(file->Append("<xml/>"));
-  EXPECT_FALSE(file->Append("more"));
-  EXPECT_FALSE(file->Close());
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  struct rlimit small = saved;
+  small.rlim_cur = 1024;
+  void (*old_handler)(int) = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool appended = file->Append(std::string(4096, 'x'));
+  bool more = file->Append("more");
+  bool closed = file->Close();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, old_handler);
+  EXPECT_FALSE(appended);
+  EXPECT_FALSE(more);
+  EXPECT_FALSE(closed);
+  EXPECT_TRUE(platform_->DeleteFile(temp));
+}
+
+TEST_F(PosixPlatformTest, NamesTooLong) {
+  const std::string part(NAME_MAX, 'a');
+  const struct {
+    const char* name;
+    std::string path;
+    bool too_long;
+  } rows[] = {
+      {"longest part", Path(part), false},
+      {"part over the limit", Path(part + "b"), true},
+      {"directory part over the limit", Path(part + "b/x.bin"), true},
+      {"mask part over the limit", part + "b*", true},
+      {"whole path over the limit", std::string(PATH_MAX, '/'), true},
+      {"ordinary", Path("x.bin"), false},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(platform_->NameTooLong(row.path), row.too_long) << row.name;
+  }
 }
 
 TEST_F(PosixPlatformTest, MoveFileNeverReplacesTheTarget) {
