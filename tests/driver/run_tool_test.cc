@@ -53,6 +53,7 @@ TEST(RunTool, NormalRunWithoutStrings) {
 }
 
 TEST(RunTool, EndsWithExitCodeOne) {
+  const std::string kLong(300, 'x');
   const std::string kParsed = kBanner + "\r\n";
   const std::string kChecking = kParsed + "Checking files...\r\n";
   const std::string kScanned = kChecking +
@@ -101,6 +102,14 @@ TEST(RunTool, EndsWithExitCodeOne) {
                    "Pattern(s) found: 0\r\n"},
       {"output name taken by a directory", "s/*.bin /NS",
        kScanned + "\r\n* Error: unable to write file newtype.mavo.xml!\r\n"},
+      {"mask too long", "s/" + kLong + "*.bin",
+       kChecking + "\r\n* Error: file name too long <s/" + kLong +
+           "*.bin>\r\n"},
+      {"base definition too long", "s/*.bin " + kLong,
+       kParsed + "* Error: file name too long <" + kLong + ">\r\n"},
+      {"absolute base definition too long", "s/*.bin /" + kLong,
+       kBanner + "\r\n* Error: file name too long </" + kLong + ">\r\n" +
+           kUsage},
   };
   for (const Row& row : rows) {
     FakePlatform fake;
@@ -118,6 +127,82 @@ TEST(RunTool, EndsWithExitCodeOne) {
     EXPECT_EQ(fake.output(), row.output) << row.name;
     EXPECT_FALSE(fake.HasFile("newtype.mavo.xml")) << row.name;
   }
+}
+
+// A run in a directory that holds a previous definition, an older backup
+// and a base definition, with the settings file and samples that the
+// string passes read.
+void SetUpFlow(FakePlatform& fake, const std::string& command_line,
+               const std::string& base) {
+  AddSamples(fake);
+  fake.AddFile("newtype.mavo.xml", "previous");
+  fake.AddFile("newtype.mavo.xml.bak", "old");
+  fake.AddFile("defs/base.xml", base);
+  fake.AddFile("mavoscan.cfg.xml", "<SETTINGS><USER>Ann</USER></SETTINGS>");
+  fake.SetCommandLine(command_line);
+}
+
+// Each platform call of both flows fails in turn. Whatever the run makes of
+// it, it reports failure as failure, and the definitions survive: complete
+// files under both names, the previous one untouched or, after a success,
+// the backup; no temporary file left.
+TEST(RunTool, EveryFailingCallKeepsTheDefinitions) {
+  FakePlatform first;
+  SetUpFlow(first, "s/*.bin", "");
+  ASSERT_EQ(RunTool(first), 0);
+  const std::string base = first.FileData("newtype.mavo.xml");
+  const FakeCall kCalls[] = {
+      FakeCall::kOpen,   FakeCall::kSize,      FakeCall::kRead,
+      FakeCall::kCreate, FakeCall::kAppend,    FakeCall::kClose,
+      FakeCall::kDelete, FakeCall::kMove,      FakeCall::kRename,
+      FakeCall::kFind,   FakeCall::kShortRead,
+  };
+  int runs = 0;
+  for (const auto& [command_line, output] :
+       {std::pair<std::string, std::string>{"s/*.bin", "newtype.mavo.xml"},
+        {"s/*.bin defs/base.xml", "defs/base.xml"}}) {
+    const std::string previous =
+        output == "newtype.mavo.xml" ? "previous" : base;
+    FakePlatform clean;
+    SetUpFlow(clean, command_line, base);
+    ASSERT_EQ(RunTool(clean), 0) << command_line;
+    for (FakeCall call : kCalls) {
+      for (int occurrence = 1; occurrence <= clean.call_count(call);
+           ++occurrence) {
+        const std::string row = command_line + ", call " +
+                                std::to_string(static_cast<int>(call)) + " #" +
+                                std::to_string(occurrence);
+        FakePlatform fake;
+        SetUpFlow(fake, command_line, base);
+        fake.FailCall(call, occurrence);
+        const int exit_code = RunTool(fake);
+        ++runs;
+        const std::string& out = fake.output();
+        std::string last = out.substr(out.rfind('\n', out.size() - 3) + 1);
+        if (exit_code == 0) {
+          EXPECT_EQ(last, "Finished!\r\n") << row;
+          EXPECT_TRUE(fake.FileData(output).starts_with("<Mavo ver=\"2.00\">"))
+              << row;
+          EXPECT_TRUE(fake.FileData(output).ends_with("</Mavo>\r\n")) << row;
+          EXPECT_EQ(fake.FileData("newtype.mavo.xml.bak"), previous) << row;
+        } else {
+          EXPECT_EQ(exit_code, 1) << row;
+          EXPECT_TRUE(last.starts_with("* Error: ") ||
+                      last == "Pattern(s) found: 0\r\n")
+              << row << ": " << last;
+          EXPECT_EQ(fake.FileData(output), previous) << row;
+          if (fake.HasFile("newtype.mavo.xml.bak")) {
+            EXPECT_EQ(fake.FileData("newtype.mavo.xml.bak"), "old") << row;
+          }
+        }
+        for (const std::string& path : fake.AllFiles()) {
+          EXPECT_EQ(path.find(kTemporaryPrefix), std::string::npos)
+              << row << ": " << path;
+        }
+      }
+    }
+  }
+  EXPECT_GT(runs, 40);
 }
 
 }  // namespace
