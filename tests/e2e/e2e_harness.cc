@@ -6,6 +6,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -24,6 +25,9 @@
 
 #ifndef TOOL_BINARY
 #error "TOOL_BINARY must name the built tool"
+#endif
+#ifndef INTERRUPT_LIBRARY
+#error "INTERRUPT_LIBRARY must name the test library that interrupts writes"
 #endif
 
 namespace mavoscan::e2e {
@@ -204,6 +208,21 @@ RunResult TempDir::Run(const std::vector<std::string>& args,
                  setuid(kNobody) != 0)) {
       ChildFail("cannot drop root privileges\n");
     }
+    if (settings.ignore_file_size_signal) signal(SIGXFSZ, SIG_IGN);
+    if (settings.file_size_limit > 0) {
+      struct rlimit limit;
+      limit.rlim_cur = limit.rlim_max = settings.file_size_limit;
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) ChildFail("cannot limit\n");
+    }
+    if (!settings.interrupt_at.empty()) {
+      // The sanitizers' runtime wants to be loaded first; the preloaded
+      // library comes before it and does not need it.
+      if (setenv("LD_PRELOAD", INTERRUPT_LIBRARY, 1) != 0 ||
+          setenv("MAVO_INTERRUPT_AT", settings.interrupt_at.c_str(), 1) != 0 ||
+          setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1) != 0) {
+        ChildFail("cannot set the environment\n");
+      }
+    }
     execv(argv[0], argv.data());
     ChildFail("cannot run the tool\n");
   }
@@ -241,6 +260,7 @@ RunResult TempDir::Run(const std::vector<std::string>& args,
   }
   result.ended = time(nullptr);
   result.exit_code = ExitCodeOf(status);
+  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
   return result;
 }
 

@@ -16,6 +16,7 @@ namespace mavoscan::e2e {
 // What one run of the tool left behind.
 struct RunResult {
   int exit_code = -1;  // -1 when the process did not exit normally
+  int signal = 0;      // the signal that ended it, or 0
   std::string out;     // standard output, byte for byte
   std::string err;     // standard error
   bool timed_out = false;
@@ -38,6 +39,14 @@ struct RunSettings {
   // file permissions apply to it.
   bool drop_root = false;
   int timeout_seconds = 300;
+  // The largest file the tool may write (RLIMIT_FSIZE), 0 for no limit, and
+  // whether the signal for going over it is ignored (write then fails).
+  size_t file_size_limit = 0;
+  bool ignore_file_size_signal = false;
+  // When set, the tool runs with the test library that ends it with SIGTERM
+  // at this moment of writing a definition: "write" halfway through the
+  // temporary file, "rename" just before it takes its final name.
+  std::string interrupt_at = "";
 };
 
 // What to do on the terminal once one of the trigger texts has appeared in
