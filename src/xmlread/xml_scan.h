@@ -15,10 +15,13 @@ namespace mavoscan {
 using XmlEntryVisitor =
     std::function<void(std::string_view path, std::string_view value)>;
 
-// Flattens an XML text as ParseXmlEntries does and hands each entry to
-// `visit` in document order instead of storing it. Time and memory stay
-// linear in the text however deep it nests, so callers that keep only the
-// entries they look for are safe on any input.
+// Flattens an XML text and hands each entry to `visit` in document order:
+// every run of text between two of "<" and ">" (spaces trimmed, CR LF
+// removed, TABs made spaces) that is not a tag, with the path of the
+// elements open around it ("\Mavo\Info\FileType"). Forgiving: no input is
+// an error. Time and memory stay linear in the text however deep it nests,
+// so callers that keep only the entries they look for are safe on any
+// input.
 void ScanXmlEntries(std::string text, const XmlEntryVisitor& visit);
 
 // Reads the whole of `name` into *text when it is an existing regular,

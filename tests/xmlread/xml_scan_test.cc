@@ -1,22 +1,24 @@
-#include "xmlread/xml_entries.h"
+#include "xmlread/xml_scan.h"
 
 #include <gtest/gtest.h>
 
 #include "fakes/fake_platform.h"
-#include "xmlread/xml_scan.h"
 
 namespace mavoscan {
 namespace {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
-Pairs AsPairs(const XmlEntryList& entries) {
+Pairs Entries(std::string text) {
   Pairs pairs;
-  for (const XmlEntry& e : entries) pairs.emplace_back(e.path, e.value);
+  ScanXmlEntries(std::move(text),
+                 [&pairs](std::string_view path, std::string_view value) {
+                   pairs.emplace_back(path, value);
+                 });
   return pairs;
 }
 
-TEST(XmlEntries, ForgivingReaderQuirks) {
+TEST(XmlScan, ForgivingReaderQuirks) {
   const struct {
     const char* name;
     std::string text;
@@ -54,21 +56,21 @@ TEST(XmlEntries, ForgivingReaderQuirks) {
       {"no delimiter", "text", {}},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(AsPairs(ParseXmlEntries(row.text)), row.expected) << row.name;
+    EXPECT_EQ(Entries(row.text), row.expected) << row.name;
   }
 }
 
-TEST(XmlEntries, DeepNestingAndManyEntries) {
+TEST(XmlScan, DeepNestingAndManyEntries) {
   // 1000 levels down and up, text at each: past every growth step.
   std::string text;
   for (int i = 0; i < 1000; ++i) text += "<n" + std::to_string(i) + ">t";
   for (int i = 999; i >= 0; --i) text += "</n>u";
-  XmlEntryList entries = ParseXmlEntries(text + "<");
+  Pairs entries = Entries(text + "<");
   ASSERT_EQ(entries.size(), 2000u);
-  EXPECT_EQ(entries[999].path.size(), 4890u);
-  EXPECT_EQ(entries[999].path.substr(0, 8), "\\n0\\n1\\n");
-  EXPECT_EQ(entries[1000].path, entries[998].path);
-  EXPECT_EQ(entries[1999].path, "");
+  EXPECT_EQ(entries[999].first.size(), 4890u);
+  EXPECT_EQ(entries[999].first.substr(0, 8), "\\n0\\n1\\n");
+  EXPECT_EQ(entries[1000].first, entries[998].first);
+  EXPECT_EQ(entries[1999].first, "");
 
   // Half a million levels each holding text: rebuilding every path from
   // level 1 would not finish; the scan builds each path once.
@@ -81,7 +83,7 @@ TEST(XmlEntries, DeepNestingAndManyEntries) {
   EXPECT_EQ(count, 500000u);
 }
 
-TEST(XmlEntries, ReadsOnlyExistingReadableRegularFiles) {
+TEST(XmlScan, ReadsOnlyExistingReadableRegularFiles) {
   FakePlatform fake;
   fake.AddFile("d/a.xml", "<a>1</a><a>2</a>");
   fake.AddFile("d/.hidden.xml", "<a>1</a>");
@@ -89,18 +91,17 @@ TEST(XmlEntries, ReadsOnlyExistingReadableRegularFiles) {
   fake.MakeUnreadable("locked.xml");
   fake.AddDirectory("dir.xml");
   fake.AddFile("empty.xml", "");
-  const XmlEntryList previous = {{"\\old", "kept"}};
   for (const char* name :
        {"none.xml", "d/.hidden.xml", "locked.xml", "dir.xml"}) {
-    XmlEntryList entries = previous;
-    EXPECT_EQ(ReadXmlEntries(fake, name, &entries), 0) << name;
-    EXPECT_EQ(AsPairs(entries), AsPairs(previous)) << name;
+    std::string text = "kept";
+    EXPECT_FALSE(ReadXmlText(fake, name, &text)) << name;
+    EXPECT_EQ(text, "kept") << name;
   }
-  XmlEntryList entries = previous;
-  EXPECT_EQ(ReadXmlEntries(fake, "empty.xml", &entries), 0);
-  EXPECT_TRUE(entries.empty());  // read, so the old content is gone
-  EXPECT_EQ(ReadXmlEntries(fake, "d/a.xml", &entries), 2);
-  EXPECT_EQ(AsPairs(entries), (Pairs{{"\\a", "1"}, {"\\a", "2"}}));
+  std::string text = "kept";
+  EXPECT_TRUE(ReadXmlText(fake, "empty.xml", &text));
+  EXPECT_EQ(text, "");
+  EXPECT_TRUE(ReadXmlText(fake, "d/a.xml", &text));
+  EXPECT_EQ(Entries(text), (Pairs{{"\\a", "1"}, {"\\a", "2"}}));
 }
 
 }  // namespace
