@@ -1,6 +1,7 @@
 #ifndef MAVOSCAN_COMMON_RECORDS_H_
 #define MAVOSCAN_COMMON_RECORDS_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,6 +27,62 @@ struct Pattern {
   int pos = 0;
 };
 using PatternList = std::vector<Pattern>;
+
+// What a run does about global strings.
+enum class StringMode {
+  kNone,     // no string analysis; a refined definition loses its strings
+  kRescan,   // strings cut afresh from the samples
+  kInherit,  // the base definition's strings, tested again on the samples
+};
+
+// The front-block positions where patterns may lie: every one in a new
+// definition; in a refinement those the base definition's patterns cover,
+// up to the end of its last pattern.
+class PositionLimit {
+ public:
+  // Every position of the front block.
+  static PositionLimit Everywhere() {
+    PositionLimit limit(kFrontBlockSize);
+    limit.allowed_.flip();
+    return limit;
+  }
+  PositionLimit() = default;
+  // `length` positions, none allowed yet.
+  explicit PositionLimit(size_t length) : allowed_(length, false) {}
+
+  void Allow(size_t pos) { allowed_[pos] = true; }
+  // Drops the positions from `length` on.
+  void Shorten(size_t length) {
+    if (length < allowed_.size()) allowed_.resize(length);
+  }
+  bool Allows(size_t pos) const {
+    return pos < allowed_.size() && allowed_[pos];
+  }
+  size_t size() const { return allowed_.size(); }
+
+ private:
+  std::vector<bool> allowed_;
+};
+
+// What a base definition hands to a refining run.
+struct BaseDefinition {
+  PositionLimit positions;
+  // As long as `positions`: the patterns' bytes, spaces elsewhere.
+  std::string base_block;
+  int32_t file_num = 0;
+  std::string file_type;
+  std::string user;
+  std::string email;
+  std::string home;
+  std::string rem;
+  std::string ref_url;
+  std::string refine;
+  // Its CheckStrings is "True".
+  bool check_strings = false;
+  // Its global strings (apostrophes turned into NUL, upper-cased), when
+  // they are inherited and it checks strings.
+  std::vector<std::string> raw_strings;
+};
 
 // The descriptive fields of the definition being written; the names are
 // those of the definition's XML elements.

@@ -1,8 +1,10 @@
 #include "driver/command_line.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/console.h"
+#include "common/program.h"
 #include "common/text.h"
 #include "output/definition_writer.h"
 
@@ -49,19 +51,22 @@ std::string NextArgument(std::string* text) {
 }
 
 ParseOutcome ParseCommandLine(const std::string& text, RunOptions* options,
-                              std::string* err, const NameChecks& names) {
-  if (std::count(text.begin(), text.end(), '"') % 2 != 0) {
-    *err = "* Error: double quotes doesn't match!";
+                              Failure* failure, const NameChecks& names) {
+  auto error = [failure](std::string message) {
+    *failure = {true, std::move(message), {}};
     return ParseOutcome::kError;
+  };
+  if (std::count(text.begin(), text.end(), '"') % 2 != 0) {
+    return error("* Error: double quotes doesn't match!");
   }
   std::string rest = text;
   options->mask_argument = NextArgument(&rest);
   if (options->mask_argument.empty()) {
-    *err = "* Error: file mask needed (es: *.exe)";
-    return ParseOutcome::kError;
+    return error("* Error: file mask needed (es: *.exe)");
   }
   std::string first = UpperCase(options->mask_argument);
-  // "--HELP" is not in the historic list; POSIX users type it first.
+  // "--HELP" is added to the help switches because POSIX users type it
+  // first.
   if (std::string_view("|/?|-?|/H|-H|/HELP|-HELP|").find("|" + first + "|") !=
           std::string_view::npos ||
       first == "--HELP") {
@@ -75,8 +80,7 @@ ParseOutcome ParseCommandLine(const std::string& text, RunOptions* options,
   const bool maybe_path =
       !argument.empty() && argument[0] == '/' && !IsStringSwitch(argument);
   if (maybe_path && names.too_long && names.too_long(argument)) {
-    *err = NameTooLongError(argument);
-    return ParseOutcome::kError;
+    return error(NameTooLongError(argument));
   }
   bool names_file = !argument.empty() &&
                     (argument[0] != '/' ||
@@ -84,27 +88,17 @@ ParseOutcome ParseCommandLine(const std::string& text, RunOptions* options,
   if (names_file) {
     options->definition_file = argument;
     options->refining = true;
-    options->scan_strings = true;
-    options->rescan_strings = false;
-    options->write_strings = true;
-    options->inherit_strings = true;
+    options->strings = StringMode::kInherit;
     argument = NextArgument(&rest);
   }
   while (!argument.empty()) {
     std::string upper = UpperCase(argument);
     if (upper == "/NS") {
-      options->scan_strings = false;
-      options->rescan_strings = false;
-      options->write_strings = false;
-      options->inherit_strings = false;
+      options->strings = StringMode::kNone;
     } else if (upper == "/FS") {
-      options->scan_strings = true;
-      options->rescan_strings = true;
-      options->write_strings = true;
-      options->inherit_strings = false;
+      options->strings = StringMode::kRescan;
     } else {
-      *err = "* Error: Illegal parameter '" + argument + "'";
-      return ParseOutcome::kError;
+      return error("* Error: Illegal parameter '" + argument + "'");
     }
     argument = NextArgument(&rest);
   }
@@ -116,8 +110,9 @@ ParseOutcome ParseCommandLine(const std::string& text, RunOptions* options,
 void PrintBanner(Platform& platform) {
   PrintLine(platform, "");
   PrintLine(platform,
-            "MavoScan32 v1.56 - file type definition builder, (c) 2026 the "
-            "MavoScan developers");
+            std::string(kProgramVersion) +
+                " - file type definition builder, (c) 2026 the MavoScan "
+                "developers");
 }
 
 void PrintUsage(Platform& platform) {

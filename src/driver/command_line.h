@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "common/failure.h"
+#include "common/records.h"
 #include "platform/platform.h"
 
 namespace mavoscan {
@@ -15,10 +17,9 @@ struct RunOptions {
   std::string sample_path;
   std::string definition_file;
   bool refining = false;
-  bool scan_strings = true;
-  bool rescan_strings = true;
-  bool write_strings = true;
-  bool inherit_strings = false;
+  // A refinement inherits the base definition's strings unless a switch
+  // says otherwise; the base may then still turn out to have none.
+  StringMode strings = StringMode::kRescan;
   std::string output_file;
 };
 
@@ -38,10 +39,10 @@ struct NameChecks {
   std::function<bool(const std::string&)> too_long;
 };
 
-// Parses the command-line text into *options. kError sets *err to the
-// error line; kHelp means the first argument asked for the usage text.
+// Parses the command-line text into *options. kError sets *failure; kHelp
+// means the first argument asked for the usage text.
 ParseOutcome ParseCommandLine(const std::string& text, RunOptions* options,
-                              std::string* err, const NameChecks& names = {});
+                              Failure* failure, const NameChecks& names = {});
 
 void PrintBanner(Platform& platform);
 void PrintUsage(Platform& platform);

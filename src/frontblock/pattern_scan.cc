@@ -12,10 +12,8 @@ namespace {
 // block too short to reach `index` shares nothing there, so no input can
 // lead to a read past the end of a block.
 bool IsShared(const std::vector<std::string>& front_blocks, size_t index,
-              const std::string& position_mask, bool refining) {
-  if (index >= position_mask.size() || position_mask[index] == '0') {
-    return false;
-  }
+              const PositionLimit& positions, bool refining) {
+  if (!positions.Allows(index)) return false;
   const std::string& reference = front_blocks[1];
   if (index >= reference.size()) return false;
   char byte = reference[index];
@@ -33,8 +31,8 @@ bool IsShared(const std::vector<std::string>& front_blocks, size_t index,
 }  // namespace
 
 PatternList FindPatterns(const std::vector<std::string>& front_blocks,
-                         int header_block_size,
-                         const std::string& position_mask, bool refining) {
+                         int header_block_size, const PositionLimit& positions,
+                         bool refining) {
   PatternList patterns;
   if (front_blocks.size() < 2 || header_block_size <= 0) return patterns;
   // Offsets are 16-bit in the definition; the front block never exceeds
@@ -43,7 +41,7 @@ PatternList FindPatterns(const std::vector<std::string>& front_blocks,
       static_cast<size_t>(std::min(header_block_size, kFrontBlockSize));
   bool open = false;
   for (size_t index = 0; index < length; ++index) {
-    if (!IsShared(front_blocks, index, position_mask, refining)) {
+    if (!IsShared(front_blocks, index, positions, refining)) {
       open = false;
       continue;
     }
@@ -58,11 +56,11 @@ PatternList FindPatterns(const std::vector<std::string>& front_blocks,
 
 PatternList ScanPatterns(Platform& platform,
                          const std::vector<std::string>& front_blocks,
-                         int header_block_size,
-                         const std::string& position_mask, bool refining) {
+                         int header_block_size, const PositionLimit& positions,
+                         bool refining) {
   PrintLine(platform, "Scanning for patterns...");
   PatternList patterns =
-      FindPatterns(front_blocks, header_block_size, position_mask, refining);
+      FindPatterns(front_blocks, header_block_size, positions, refining);
   PrintLine(platform, "Pattern(s) found:" +
                           ConsoleNumber(static_cast<int64_t>(patterns.size())));
   if (!patterns.empty()) {

@@ -21,18 +21,18 @@ std::string ExtensionOf(const std::string& name) {
   return UpperCase(std::string_view(piece).substr(begin, end - begin + 1));
 }
 
-std::string OpenError(Platform& platform, const std::string& path) {
-  if (platform.NameTooLong(path)) {
-    return "\r\n" + NameTooLongError(path) + "\r\n";
-  }
-  return "\r\n* Error: Unable to open file <" + path + ">\r\n";
+Failure OpenError(Platform& platform, const std::string& path) {
+  if (platform.NameTooLong(path)) return {true, NameTooLongError(path), {}};
+  Failure failure{true, "* Error: Unable to open file <" + path + ">", {}};
+  AddReason(platform, &failure);
+  return failure;
 }
 
 }  // namespace
 
 bool CollectSamples(Platform& platform, const std::string& mask_argument,
                     const std::string& sample_path, int64_t base_file_count,
-                    SampleCollection* collection, std::string* err) {
+                    SampleCollection* collection, Failure* failure) {
   PrintLine(platform, "Checking files...");
   if (collection->front_blocks.empty()) collection->front_blocks.emplace_back();
   collection->header_block_size = std::max(collection->header_block_size, 0);
@@ -54,7 +54,7 @@ bool CollectSamples(Platform& platform, const std::string& mask_argument,
 
     std::unique_ptr<ReadableFile> file = platform.OpenForReading(path);
     if (file == nullptr) {
-      *err = OpenError(platform, path);
+      *failure = OpenError(platform, path);
       return false;
     }
     int64_t size = file->Size();
@@ -65,7 +65,7 @@ bool CollectSamples(Platform& platform, const std::string& mask_argument,
     std::string block;
     if (!file->ReadAt(0, static_cast<size_t>(collection->header_block_size),
                       &block)) {
-      *err = OpenError(platform, path);
+      *failure = OpenError(platform, path);
       return false;
     }
     // A file that shrank since its size was taken gives fewer bytes; the
@@ -81,15 +81,16 @@ bool CollectSamples(Platform& platform, const std::string& mask_argument,
   }
 
   if (count == 0) {
-    *err = platform.NameTooLong(mask_argument)
-               ? "\r\n" + NameTooLongError(mask_argument) + "\r\n"
-               : "\r\n* Error: no matching files!\r\n";
+    failure->text = platform.NameTooLong(mask_argument)
+                        ? NameTooLongError(mask_argument)
+                        : "* Error: no matching files!";
     return false;
   }
   if (base_file_count + count == 1) {
-    *err =
-        "\r\n* Error: You need to scan at least 2 files (the more, the "
-        "better!),\r\n         or refine an existing def\r\n";
+    *failure = {true,
+                "* Error: You need to scan at least 2 files (the more, the "
+                "better!),",
+                {"or refine an existing def"}};
     return false;
   }
   PrintLine(platform, "Found" + ConsoleNumber(count) + " matching files");

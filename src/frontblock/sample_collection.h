@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/failure.h"
 #include "common/records.h"
 #include "platform/platform.h"
 
@@ -26,13 +27,12 @@ struct SampleCollection {
 // Collects the samples that match `mask_argument` (at most 2048), keeping
 // each one's size and leading bytes, and prints "Checking files...", the
 // "Found" and "Header Block Size:" lines. `base_file_count` is the base
-// definition's file count (0 when not refining). Returns false with *err
-// set to the text to print (leading empty line and CR LF line ends
-// included) when a sample cannot be opened, nothing matches, or a lone
+// definition's file count (0 when not refining). Returns false with
+// *failure set when a sample cannot be opened, nothing matches, or a lone
 // sample is given without a base definition that counts one.
 bool CollectSamples(Platform& platform, const std::string& mask_argument,
                     const std::string& sample_path, int64_t base_file_count,
-                    SampleCollection* collection, std::string* err);
+                    SampleCollection* collection, Failure* failure);
 
 }  // namespace mavoscan
 

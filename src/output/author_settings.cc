@@ -30,20 +30,4 @@ void ApplyAuthorSettings(Platform& platform, DefinitionInfo* info) {
                  });
 }
 
-void ApplyRefinement(const BaseDefinition& base, int sample_count,
-                     DefinitionInfo* info) {
-  // The credit names whoever refines (the settings file's user), not the
-  // base definition's author.
-  std::string refine = base.refine;
-  if (!refine.empty()) refine += " - ";
-  refine += std::to_string(sample_count) + " by " + info->user;
-  info->refine = std::move(refine);
-  info->file_type = base.file_type;
-  info->user = base.user;
-  info->email = base.email;
-  info->home = base.home;
-  info->rem = base.rem;
-  info->ref_url = base.ref_url;
-}
-
 }  // namespace mavoscan

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "common/program.h"
 #include "common/text.h"
 #include "output/output_rotation.h"
 
@@ -86,8 +87,9 @@ std::string DisplayText(std::string_view bytes) {
   return text;
 }
 
-std::string RenderDefinition(const DefinitionInfo& info, bool scan_strings,
-                             bool write_strings, const PatternList& patterns,
+std::string RenderDefinition(const DefinitionInfo& info,
+                             StringMode strings_mode,
+                             const PatternList& patterns,
                              const std::vector<std::string>& strings,
                              const LocalTime& time) {
   Lines lines;
@@ -106,7 +108,9 @@ std::string RenderDefinition(const DefinitionInfo& info, bool scan_strings,
   lines.Add(1, "<General>");
   lines.Element(2, "FileNum", std::to_string(info.file_num));
   if (!info.refine.empty()) lines.Element(2, "Refine", info.refine);
-  if (scan_strings) lines.Element(2, "CheckStrings", "True");
+  // Strings analysed in any way are checked, and written when any are left.
+  const bool check_strings = strings_mode != StringMode::kNone;
+  if (check_strings) lines.Element(2, "CheckStrings", "True");
   lines.Add(2, "<Date>");
   lines.Element(3, "Year", Padded(time.year, 4));
   lines.Element(3, "Month", Padded(time.month, 2));
@@ -117,7 +121,7 @@ std::string RenderDefinition(const DefinitionInfo& info, bool scan_strings,
   lines.Element(3, "Min", Padded(time.minute, 2));
   lines.Element(3, "Sec", Padded(time.second, 2));
   lines.Add(2, "</Time>");
-  lines.Element(2, "Creator", "MavoScan32 v1.56");
+  lines.Element(2, "Creator", kProgramVersion);
   lines.Add(1, "</General>");
   lines.Add(1, "<FrontBlock>");
   for (const Pattern& pattern : patterns) {
@@ -129,7 +133,7 @@ std::string RenderDefinition(const DefinitionInfo& info, bool scan_strings,
     lines.Add(2, "</Pattern>");
   }
   lines.Add(1, "</FrontBlock>");
-  if (write_strings && !strings.empty()) {
+  if (check_strings && !strings.empty()) {
     lines.Add(1, "<GlobalStrings>");
     for (std::string text : strings) {
       // An apostrophe never occurs in a global string, so it can stand for
@@ -146,37 +150,40 @@ std::string RenderDefinition(const DefinitionInfo& info, bool scan_strings,
 }
 
 bool WriteDefinition(Platform& platform, const OutputPlan& plan,
-                     const std::string& text, std::string* err) {
-  const std::string failed =
-      "\r\n* Error: unable to write file " + plan.output_file + "!\r\n";
+                     const std::string& text, Failure* failure) {
+  auto fail = [&](bool with_reason) {
+    *failure = {
+        true, "* Error: unable to write file " + plan.output_file + "!", {}};
+    if (with_reason) AddReason(platform, failure);
+    return false;
+  };
   std::string temporary;
   std::unique_ptr<WritableFile> file =
       platform.CreateTemporaryBeside(plan.output_file, &temporary);
-  if (file == nullptr) {
-    *err = failed;
-    return false;
-  }
+  if (file == nullptr) return fail(true);
   // Close flushes the bytes to the disk: only a definition that got there
   // whole may push the previous one aside.
   bool written = file->Append(text);
   if (!file->Close()) written = false;
   if (!written) {
+    fail(true);
     platform.DeleteFile(temporary);
-    *err = failed;
     return false;
   }
   std::string moved;
   if (!RotateOutput(platform, plan.refining, plan.definition_file, &moved,
-                    err)) {
+                    failure)) {
     platform.DeleteFile(temporary);
     return false;
   }
   if (platform.ReplaceFile(temporary, plan.output_file)) return true;
+  fail(true);
   platform.DeleteFile(temporary);
-  *err = failed;
   if (!moved.empty() && !platform.MoveFile(kBackupFile, moved)) {
-    *err += std::string("         the previous ") + moved + " is kept as " +
-            kBackupFile + "\r\n";
+    // Where the previous file is matters more than why it stayed there.
+    failure->details.insert(
+        failure->details.begin(),
+        "the previous " + moved + " is kept as " + kBackupFile);
   }
   return false;
 }

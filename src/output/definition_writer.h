@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/failure.h"
 #include "common/records.h"
 #include "platform/platform.h"
 
@@ -23,9 +24,11 @@ std::string HexText(std::string_view bytes);
 // readable is left.
 std::string DisplayText(std::string_view bytes);
 
-// The whole definition file, CR LF after every line.
-std::string RenderDefinition(const DefinitionInfo& info, bool scan_strings,
-                             bool write_strings, const PatternList& patterns,
+// The whole definition file, CR LF after every line. Unless `strings_mode`
+// is kNone it is marked as checking strings and holds `strings`.
+std::string RenderDefinition(const DefinitionInfo& info,
+                             StringMode strings_mode,
+                             const PatternList& patterns,
                              const std::vector<std::string>& strings,
                              const LocalTime& time);
 
@@ -39,12 +42,12 @@ struct OutputPlan {
 // Writes `text` as the output file complete or not at all: into a hidden
 // temporary file beside it first, flushed to the disk, then the previous
 // file is rotated to the backup, then the temporary file takes the output's
-// name. Returns false with *err set to the text to print when a step fails;
-// the output and backup names then hold what they held before, except that
-// the rotation may have deleted the old backup, or, when the previous file
-// could not be put back, it stays the backup and *err says so.
+// name. Returns false with *failure set when a step fails; the output and
+// backup names then hold what they held before, except that the rotation
+// may have deleted the old backup, or, when the previous file could not be
+// put back, it stays the backup and *failure says so.
 bool WriteDefinition(Platform& platform, const OutputPlan& plan,
-                     const std::string& text, std::string* err);
+                     const std::string& text, Failure* failure);
 
 }  // namespace mavoscan
 

@@ -6,21 +6,27 @@ namespace mavoscan {
 namespace {
 
 // Removes the old backup so that a file can be moved to its name. False
-// with *err set when it exists and cannot be deleted.
-bool ClearBackup(Platform& platform, std::string* err) {
+// with *failure set when it exists and cannot be deleted.
+bool ClearBackup(Platform& platform, Failure* failure) {
   if (!platform.FileExists(kBackupFile) || platform.DeleteFile(kBackupFile)) {
     return true;
   }
-  *err = std::string("\r\n* Error: unable to delete the old backup file ") +
-         kBackupFile + "!\r\n";
+  *failure = {true,
+              std::string("* Error: unable to delete the old backup file ") +
+                  kBackupFile + "!",
+              {}};
+  AddReason(platform, failure);
   return false;
 }
 
 bool MoveToBackup(Platform& platform, const std::string& file,
-                  std::string* err) {
+                  Failure* failure) {
   if (platform.MoveFile(file, kBackupFile)) return true;
-  *err = "\r\n* Error: unable to move " + file + " to the backup file " +
-         kBackupFile + "!\r\n";
+  *failure = {true,
+              "* Error: unable to move " + file + " to the backup file " +
+                  kBackupFile + "!",
+              {}};
+  AddReason(platform, failure);
   return false;
 }
 
@@ -28,13 +34,15 @@ bool MoveToBackup(Platform& platform, const std::string& file,
 
 bool CheckRefinableInPlace(Platform& platform,
                            const std::string& definition_file,
-                           std::string* err) {
+                           Failure* failure) {
   // Identity, not spelling: "./newtype.mavo.xml.bak", an absolute path or a
   // link to it would all be deleted by the rotation before being moved.
   if (platform.FileExists(kBackupFile) &&
       platform.SameFile(definition_file, kBackupFile)) {
-    *err = std::string("\r\n* Error: the backup file ") + kBackupFile +
-           " cannot be refined in place!\r\n";
+    *failure = {true,
+                std::string("* Error: the backup file ") + kBackupFile +
+                    " cannot be refined in place!",
+                {}};
     return false;
   }
   return true;
@@ -42,7 +50,7 @@ bool CheckRefinableInPlace(Platform& platform,
 
 bool RotateOutput(Platform& platform, bool refining,
                   const std::string& definition_file, std::string* moved,
-                  std::string* err) {
+                  Failure* failure) {
   moved->clear();
   // Each step stops the run when it fails, so the writer never replaces a
   // previous definition that has not reached the backup name.
@@ -51,7 +59,8 @@ bool RotateOutput(Platform& platform, bool refining,
   const std::string previous = refining ? definition_file : kNewDefinitionFile;
   // Without a previous definition an existing backup stays as it is.
   if (!refining && !platform.FileExists(previous)) return true;
-  if (!ClearBackup(platform, err) || !MoveToBackup(platform, previous, err)) {
+  if (!ClearBackup(platform, failure) ||
+      !MoveToBackup(platform, previous, failure)) {
     return false;
   }
   *moved = previous;

@@ -51,9 +51,21 @@ constexpr int kEscapeKey = 27;
 
 // Every service of the operating system that the tool uses. One
 // implementation per system; tests use tests/fakes/FakePlatform.
+//
+// Threads: the string passes read samples on a helper thread while the main
+// thread goes on. FileExists, NameTooLong, OpenForReading, ReadWholeFile,
+// the methods of a ReadableFile (each file used by one thread at a time) and
+// FailureReason may be called from any thread, also at the same time.
+// Every other method, the console ones above all, belongs to the main
+// thread alone.
 class Platform {
  public:
   virtual ~Platform() = default;
+
+  // The system's reason for the last call of the calling thread that
+  // failed, as a user can act on it ("No space left on device"); empty when
+  // the system gave none. Only meaningful right after the failure.
+  virtual std::string FailureReason() = 0;
 
   // The command-line text after the program's own name, leading spaces
   // removed, as one byte string.

@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/mask_match.h"
 #include "common/text.h"
 #include "platform/platform.h"
 
@@ -56,37 +57,17 @@ bool IsHiddenName(std::string_view path) {
   return start < path.size() && path[start] == '.';
 }
 
-unsigned char LowerAscii(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+// The reason of the calling thread's last failed call, for FailureReason.
+thread_local std::string t_failure_reason;
+
+// Keeps errno's text as the reason of the failure about to be returned.
+void KeepErrno() {
+  t_failure_reason = errno != 0 ? std::strerror(errno) : std::string();
 }
 
-// "*" any run of bytes, "?" one byte, other bytes themselves ignoring ASCII
-// case. Only the latest "*" ever needs to swallow one more byte after a
-// mismatch, so this is at worst pattern length times name length, never
-// exponential.
-bool MaskMatches(std::string_view pattern, std::string_view name) {
-  size_t p = 0;
-  size_t n = 0;
-  size_t star = std::string_view::npos;
-  size_t star_n = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      star = p++;
-      star_n = n;
-    } else if (p < pattern.size() &&
-               (pattern[p] == '?' || LowerAscii(ByteAt(pattern, p)) ==
-                                         LowerAscii(ByteAt(name, n)))) {
-      ++p;
-      ++n;
-    } else if (star != std::string_view::npos) {
-      p = star + 1;
-      n = ++star_n;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
+void KeepReason(int error) {
+  errno = error;
+  KeepErrno();
 }
 
 class UniqueFd {
@@ -132,13 +113,27 @@ int OpenRetrying(const std::string& name, int flags, mode_t mode = 0) {
 // from opening devices at all, and fstat() closes the race with a rename.
 int OpenRegularForReading(const std::string& name) {
   struct stat st;
-  if (!UsablePath(name) || stat(name.c_str(), &st) != 0 ||
-      !S_ISREG(st.st_mode)) {
+  if (!UsablePath(name)) {
+    KeepReason(ENOENT);
+    return -1;
+  }
+  if (stat(name.c_str(), &st) != 0) {
+    KeepErrno();
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    // Of the system's texts, "Invalid argument" says least wrongly that a
+    // device or FIFO is no file to read.
+    KeepReason(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     return -1;
   }
   UniqueFd fd(OpenRetrying(name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (!fd.Valid() || fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-      !ClearNonBlocking(fd.Get())) {
+  if (!fd.Valid() || fstat(fd.Get(), &st) != 0 || !ClearNonBlocking(fd.Get())) {
+    KeepErrno();
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    KeepReason(EINVAL);
     return -1;
   }
   return fd.Release();
@@ -164,6 +159,7 @@ bool ReadFully(int fd, int64_t offset, size_t length, std::string* out) {
                       static_cast<off_t>(offset + static_cast<int64_t>(got)));
     if (n < 0) {
       if (errno == EINTR) continue;
+      KeepErrno();
       out->clear();
       return false;
     }
@@ -229,17 +225,26 @@ class PosixWritableFile : public WritableFile {
 
   bool Append(std::string_view data) override {
     if (!fd_.Valid() || failed_) return false;
-    if (!WriteAll(fd_.Get(), data)) failed_ = true;
+    if (!WriteAll(fd_.Get(), data)) {
+      KeepErrno();
+      failed_ = true;
+    }
     return !failed_;
   }
 
+  // The reason of an earlier failed Append stays the one reported.
   bool Close() override {
     if (!fd_.Valid()) return false;
     bool ok = !failed_;
     // A failed sync means data may be lost.
-    if (!SyncRetrying(fd_.Get())) ok = false;
-    // Closing also releases the lock.
-    if (close(fd_.Release()) != 0) ok = false;
+    if (!SyncRetrying(fd_.Get())) {
+      if (ok) KeepErrno();
+      ok = false;
+    }
+    if (close(fd_.Release()) != 0) {
+      if (ok) KeepErrno();
+      ok = false;
+    }
     return ok;
   }
 
@@ -278,14 +283,15 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
 }
 
 // Moves a file to another file system: copy, sync, then delete the source.
-// On any failure the partial copy goes and the source stays.
-bool CopyThenDelete(const std::string& from, const std::string& to) {
+// On any failure the partial copy goes and the source stays. Returns 0 or
+// the errno value.
+int CopyThenDelete(const std::string& from, const std::string& to) {
   UniqueFd in(OpenRegularForReading(from));
   struct stat st;
-  if (!in.Valid() || fstat(in.Get(), &st) != 0) return false;
+  if (!in.Valid() || fstat(in.Get(), &st) != 0) return errno;
   UniqueFd out(OpenRetrying(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                             st.st_mode & 0777));
-  if (!out.Valid()) return false;
+  if (!out.Valid()) return errno;
   bool ok = true;
   std::string buffer;
   for (int64_t offset = 0; ok; offset += static_cast<int64_t>(buffer.size())) {
@@ -295,9 +301,10 @@ bool CopyThenDelete(const std::string& from, const std::string& to) {
   }
   ok = ok && SyncRetrying(out.Get());
   if (close(out.Release()) != 0) ok = false;
-  if (ok && unlink(from.c_str()) == 0) return true;
+  if (ok && unlink(from.c_str()) == 0) return 0;
+  int error = errno;
   unlink(to.c_str());
-  return false;
+  return error != 0 ? error : EIO;
 }
 
 // The terminal state is process-wide, like the terminal itself: the signal
@@ -476,6 +483,8 @@ class PosixPlatform : public Platform {
     }
   }
 
+  std::string FailureReason() override { return t_failure_reason; }
+
   std::string CommandLineText() override { return command_line_; }
 
   std::string DirectoryPart(const std::string& path) override {
@@ -496,7 +505,6 @@ class PosixPlatform : public Platform {
       pattern.assign(1, '*');  // "dir/" stands for every file of dir
     }
     if (!UsablePath(directory)) return names;
-    bool every_name = pattern == "*" || pattern == "*.*";
 
     DIR* dir = opendir(directory.c_str());
     if (dir == nullptr) return names;
@@ -504,7 +512,7 @@ class PosixPlatform : public Platform {
     while (const dirent* entry = readdir(dir)) {
       std::string_view name(entry->d_name);
       if (name.empty() || name[0] == '.') continue;
-      if (!every_name && !MaskMatches(pattern, name)) continue;
+      if (!MaskMatches(pattern, name)) continue;
       if (entry->d_type != DT_REG) {
         // Links are followed; file systems that give no type need a stat.
         if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) continue;
@@ -561,7 +569,11 @@ class PosixPlatform : public Platform {
     data->clear();
     UniqueFd fd(OpenRegularForReading(name));
     struct stat st;
-    if (!fd.Valid() || fstat(fd.Get(), &st) != 0) return false;
+    if (!fd.Valid()) return false;
+    if (fstat(fd.Get(), &st) != 0) {
+      KeepErrno();
+      return false;
+    }
     // The size is only a hint: the file may grow or shrink meanwhile, so we
     // read until the end regardless.
     if (st.st_size > 0 &&
@@ -573,7 +585,10 @@ class PosixPlatform : public Platform {
 
   std::unique_ptr<WritableFile> CreateTemporaryBeside(
       const std::string& target, std::string* temp_name) override {
-    if (!UsablePath(target)) return nullptr;
+    if (!UsablePath(target)) {
+      KeepReason(ENOENT);
+      return nullptr;
+    }
     std::string directory = DirectoryPart(target);
     RemoveStaleTemporaries(directory);
     std::string stem =
@@ -581,23 +596,32 @@ class PosixPlatform : public Platform {
     // O_EXCL: a name someone else took meanwhile is never written into.
     for (int attempt = 0; attempt < 100; ++attempt) {
       std::string name = stem + std::to_string(++temporary_serial_) + ".tmp";
-      if (name.size() >= sizeof(g_temporary)) return nullptr;
+      if (name.size() >= sizeof(g_temporary)) {
+        KeepReason(ENAMETOOLONG);
+        return nullptr;
+      }
       int fd = OpenRetrying(
           name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
       if (fd < 0) {
         if (errno == EEXIST) continue;
+        KeepErrno();
         return nullptr;
       }
       SetTemporary(name);
       *temp_name = name;
       return std::make_unique<PosixWritableFile>(fd);
     }
+    KeepReason(EEXIST);
     return nullptr;
   }
 
   bool ReplaceFile(const std::string& from, const std::string& to) override {
-    if (!UsablePath(from) || !UsablePath(to) ||
-        rename(from.c_str(), to.c_str()) != 0) {
+    if (!UsablePath(from) || !UsablePath(to)) {
+      KeepReason(ENOENT);
+      return false;
+    }
+    if (rename(from.c_str(), to.c_str()) != 0) {
+      KeepErrno();
       return false;
     }
     ForgetTemporary(from);
@@ -606,18 +630,36 @@ class PosixPlatform : public Platform {
   }
 
   bool DeleteFile(const std::string& name) override {
-    if (!UsablePath(name) || unlink(name.c_str()) != 0) return false;
+    if (!UsablePath(name)) {
+      KeepReason(ENOENT);
+      return false;
+    }
+    if (unlink(name.c_str()) != 0) {
+      KeepErrno();
+      return false;
+    }
     ForgetTemporary(name);
     return true;
   }
 
   bool MoveFile(const std::string& from, const std::string& to) override {
-    if (!UsablePath(from) || !UsablePath(to)) return false;
+    if (!UsablePath(from) || !UsablePath(to)) {
+      KeepReason(ENOENT);
+      return false;
+    }
     struct stat st;
     // A dangling link counts as existing too: renaming over it would lose it.
-    if (lstat(to.c_str(), &st) == 0 || errno != ENOENT) return false;
+    if (lstat(to.c_str(), &st) == 0) {
+      KeepReason(EEXIST);
+      return false;
+    }
+    if (errno != ENOENT) {
+      KeepErrno();
+      return false;
+    }
     int error = RenameNoReplace(from, to);
-    if (error == EXDEV) return CopyThenDelete(from, to);
+    if (error == EXDEV) error = CopyThenDelete(from, to);
+    if (error != 0) KeepReason(error);
     return error == 0;
   }
 

@@ -7,7 +7,6 @@
 #include <string_view>
 #include <utility>
 
-#include "common/console.h"
 #include "common/records.h"
 #include "common/text.h"
 #include "xmlread/xml_scan.h"
@@ -188,9 +187,9 @@ char HexPair(const std::string& hex, size_t at) {
 // Returns false for a Bytes entry with no Pos after it.
 bool ApplyPatterns(const std::vector<PatternPart>& parts,
                    BaseDefinition* base) {
-  std::string& mask = base->position_mask;
+  PositionLimit& positions = base->positions;
   std::string& block = base->base_block;
-  const int64_t size = static_cast<int64_t>(mask.size());
+  const int64_t size = static_cast<int64_t>(positions.size());
   // Only the last pattern read decides the length, not the furthest one.
   int64_t end = 0;
   size_t pos_at = 0;
@@ -210,7 +209,7 @@ bool ApplyPatterns(const std::vector<PatternPart>& parts,
     const int64_t first = std::max<int64_t>(offset, 0);
     const int64_t last = std::min(offset + length, size);
     for (int64_t at = first; at < last; ++at) {
-      mask[static_cast<size_t>(at)] = '1';
+      positions.Allow(static_cast<size_t>(at));
       block[static_cast<size_t>(at)] =
           HexPair(hex, static_cast<size_t>(2 * (at - offset)));
     }
@@ -218,7 +217,7 @@ bool ApplyPatterns(const std::vector<PatternPart>& parts,
   }
   const int64_t cut = std::max<int64_t>(end, 0);
   if (cut < size) {
-    mask.resize(static_cast<size_t>(cut));
+    positions.Shorten(static_cast<size_t>(cut));
     block.resize(static_cast<size_t>(cut));
   }
   return true;
@@ -227,15 +226,15 @@ bool ApplyPatterns(const std::vector<PatternPart>& parts,
 }  // namespace
 
 bool LoadDefinition(Platform& platform, const std::string& name,
-                    bool inherit_strings, BaseDefinition* base,
-                    bool* scan_strings, bool* write_strings) {
+                    StringMode mode, BaseDefinition* base) {
   // The front block starts with every position excluded; the patterns
   // admit theirs.
-  base->position_mask.assign(kFrontBlockSize, '0');
+  base->positions = PositionLimit(kFrontBlockSize);
   base->base_block.assign(kFrontBlockSize, ' ');
 
   std::string text;
   if (!ReadXmlText(platform, name, &text)) return false;
+  const bool inherit_strings = mode == StringMode::kInherit;
   const DefinitionEntries found =
       CollectEntries(std::move(text), inherit_strings);
   // Only the root's name is checked, and only its first five bytes: a BOM,
@@ -260,39 +259,15 @@ bool LoadDefinition(Platform& platform, const std::string& name,
 
   if (!ApplyPatterns(found.pattern_parts, base)) return false;
 
-  if (inherit_strings) {
-    *scan_strings = false;
-    *write_strings = false;
-    if (found.fields[kCheckStrings] == "True") {
-      *scan_strings = true;
-      *write_strings = true;
-      for (const std::string& value : found.strings) {
-        std::string upper = value;
-        // The writer stores NUL bytes as apostrophes.
-        std::replace(upper.begin(), upper.end(), '\'', '\0');
-        UpperCaseInPlace(&upper);
-        base->raw_strings.push_back(std::move(upper));
-      }
+  base->check_strings = found.fields[kCheckStrings] == "True";
+  if (inherit_strings && base->check_strings) {
+    for (const std::string& value : found.strings) {
+      std::string upper = value;
+      // The writer stores NUL bytes as apostrophes.
+      std::replace(upper.begin(), upper.end(), '\'', '\0');
+      UpperCaseInPlace(&upper);
+      base->raw_strings.push_back(std::move(upper));
     }
-  }
-  return true;
-}
-
-bool SetUpRefinement(Platform& platform, const std::string& definition_file,
-                     bool inherit_strings, BaseDefinition* base,
-                     bool* scan_strings, bool* write_strings,
-                     std::string* err) {
-  if (!platform.FileExists(definition_file)) {
-    *err = platform.NameTooLong(definition_file)
-               ? NameTooLongError(definition_file) + "\r\n"
-               : "* Error: definition <" + definition_file + "> not found.\r\n";
-    return false;
-  }
-  PrintLine(platform, "Refining definition <" + definition_file + ">");
-  if (!LoadDefinition(platform, definition_file, inherit_strings, base,
-                      scan_strings, write_strings)) {
-    *err = "* Error: unable to load definition!\r\n";
-    return false;
   }
   return true;
 }

@@ -39,7 +39,11 @@ TEST(CommandLine, NextArgument) {
 }
 
 TEST(CommandLine, Parse) {
-  enum Flags { kDefault, kBase, kNs, kFs };
+  using Flags = StringMode;
+  const Flags kDefault = StringMode::kRescan;
+  const Flags kBase = StringMode::kInherit;
+  const Flags kNs = StringMode::kNone;
+  const Flags kFs = StringMode::kRescan;
   struct Row {
     const char* name;
     std::string text;
@@ -101,11 +105,12 @@ TEST(CommandLine, Parse) {
   };
   for (const Row& row : rows) {
     RunOptions options;
-    std::string err;
-    ASSERT_EQ(ParseCommandLine(row.text, &options, &err, {is_file, nullptr}),
-              row.outcome)
+    Failure failure;
+    ASSERT_EQ(
+        ParseCommandLine(row.text, &options, &failure, {is_file, nullptr}),
+        row.outcome)
         << row.name;
-    EXPECT_EQ(err, row.err) << row.name;
+    EXPECT_EQ(failure.text, row.err) << row.name;
     if (row.outcome != kRun) continue;
     EXPECT_EQ(options.mask_argument, row.mask) << row.name;
     EXPECT_EQ(options.definition_file, row.definition) << row.name;
@@ -113,18 +118,7 @@ TEST(CommandLine, Parse) {
     EXPECT_EQ(options.output_file,
               row.definition.empty() ? "newtype.mavo.xml" : row.definition)
         << row.name;
-    struct Expected {
-      bool scan, rescan, write, inherit;
-    };
-    const Expected table[] = {{true, true, true, false},
-                              {true, false, true, true},
-                              {false, false, false, false},
-                              {true, true, true, false}};
-    const Expected& e = table[row.flags];
-    EXPECT_EQ(options.scan_strings, e.scan) << row.name;
-    EXPECT_EQ(options.rescan_strings, e.rescan) << row.name;
-    EXPECT_EQ(options.write_strings, e.write) << row.name;
-    EXPECT_EQ(options.inherit_strings, e.inherit) << row.name;
+    EXPECT_EQ(options.strings, row.flags) << row.name;
   }
 }
 

@@ -48,7 +48,7 @@ TEST(RunTool, NormalRunWithoutStrings) {
   // hand it the right values: extension, count, no strings, both patterns.
   PatternList patterns = {{std::string("MZ\x90\0", 4), 0}, {"PK", 7}};
   EXPECT_EQ(fake.FileData("newtype.mavo.xml"),
-            RenderDefinition(NewDefinitionInfo("BIN", 2), false, false,
+            RenderDefinition(NewDefinitionInfo("BIN", 2), StringMode::kNone,
                              patterns, {}, fake.Now()));
 }
 

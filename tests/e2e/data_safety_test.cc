@@ -84,7 +84,8 @@ TEST(DataSafetyRun, InterruptedWrites) {
       EXPECT_EQ(run.out.find("Finished!"), std::string::npos) << name;
       if (row.exit_code == 1) {
         EXPECT_TRUE(run.out.ends_with(
-            Lines({"", "* Error: unable to write file " + output + "!"})))
+            Lines({"", "* Error: unable to write file " + output + "!",
+                   "         (File too large)"})))
             << name << run.out;
       }
       if (row.rotated) {
@@ -143,7 +144,8 @@ TEST(DataSafetyRun, FullFileSystem) {
     RunResult run = dir.Run(args);
     EXPECT_EQ(run.exit_code, 1) << output;
     EXPECT_TRUE(run.out.ends_with(
-        Lines({"", "* Error: unable to write file " + output + "!"})))
+        Lines({"", "* Error: unable to write file " + output + "!",
+               "         (No space left on device)"})))
         << run.out;
     EXPECT_EQ(dir.Read(output), previous);
     EXPECT_EQ(dir.Read(kBackup), "old backup");
@@ -169,7 +171,8 @@ TEST(DataSafetyRun, ReadOnlyDirectory) {
   if (run.exit_code == 125) GTEST_SKIP() << run.err;
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_TRUE(
-      run.out.ends_with(Lines({"", "* Error: unable to write file base.xml!"})))
+      run.out.ends_with(Lines({"", "* Error: unable to write file base.xml!",
+                               "         (Permission denied)"})))
       << run.out;
   EXPECT_EQ(dir.Read(kBase), previous);
   EXPECT_EQ(dir.Read(kBackup), "old backup");

@@ -277,8 +277,8 @@ TEST(NewDefinitionRun, OutputNameIsADirectory) {
                    "Header Block Size: 23", "Scanning for patterns...",
                    "Pattern(s) found: 3", "Last Pattern end at offset: 22",
                    "Writing XML file <newtype.mavo.xml>...", "",
-                   "* Error: unable to write file "
-                   "newtype.mavo.xml!"})}));
+                   "* Error: unable to write file newtype.mavo.xml!",
+                   "         (Is a directory)"})}));
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_TRUE(dir.IsDirectory(kOutput));
   EXPECT_EQ(dir.List(kOutput), (std::vector<std::string>{"keep.txt"}));
@@ -297,7 +297,8 @@ TEST(NewDefinitionRun, OutputDirectoryNotWritable) {
   if (run.exit_code == 125) GTEST_SKIP() << run.err;
   EXPECT_TRUE(run.out.ends_with(
       Lines({"Writing XML file <newtype.mavo.xml>...", "",
-             "* Error: unable to write file newtype.mavo.xml!"})))
+             "* Error: unable to write file newtype.mavo.xml!",
+             "         (Permission denied)"})))
       << run.out;
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_FALSE(dir.Exists(kOutput));

@@ -74,8 +74,9 @@ TEST(SampleCollectionRun, UnreadableFile) {
   dir.Chmod(".", 0755);
   RunResult run = dir.Run({"sub/*.bin", "/NS"}, {.drop_root = true});
   if (run.exit_code == 125) GTEST_SKIP() << run.err;
-  EXPECT_EQ(run.out, CollectionFailure(
-                         {"", "* Error: Unable to open file <sub/b.bin>"}));
+  EXPECT_EQ(run.out,
+            CollectionFailure({"", "* Error: Unable to open file <sub/b.bin>",
+                               "         (Permission denied)"}));
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_FALSE(dir.Exists(kOutput));
 }

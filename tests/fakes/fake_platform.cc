@@ -2,36 +2,9 @@
 
 #include <algorithm>
 
+#include "common/mask_match.h"
+
 namespace mavoscan {
-namespace {
-
-unsigned char LowerAscii(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
-}
-
-// "*" any run, "?" one byte, other bytes themselves ignoring ASCII case.
-bool WildMatch(const std::string& pattern, size_t p, const std::string& name,
-               size_t n) {
-  while (p < pattern.size()) {
-    char pc = pattern[p];
-    if (pc == '*') {
-      for (size_t k = n; k <= name.size(); ++k) {
-        if (WildMatch(pattern, p + 1, name, k)) return true;
-      }
-      return false;
-    }
-    if (n >= name.size()) return false;
-    if (pc != '?' && LowerAscii(static_cast<unsigned char>(pc)) !=
-                         LowerAscii(static_cast<unsigned char>(name[n]))) {
-      return false;
-    }
-    ++p;
-    ++n;
-  }
-  return n == name.size();
-}
-
-}  // namespace
 
 class FakeReadableFile : public ReadableFile {
  public:
@@ -202,7 +175,7 @@ std::vector<std::string> FakePlatform::FindFiles(const std::string& mask) {
     }
     std::string name = path.substr(dir.size());
     if (name.find('/') != std::string::npos || name[0] == '.') continue;
-    if (pattern == "*.*" || WildMatch(pattern, 0, name, 0)) {
+    if (MaskMatches(pattern, name)) {
       names.push_back(name);
     }
   }

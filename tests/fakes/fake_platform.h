@@ -53,6 +53,8 @@ class FakePlatform : public Platform {
   // The `occurrence`-th call of this kind (counting from 1) fails; a failed
   // size reads as 0, as the real layer's does.
   void FailCall(FakeCall call, int occurrence);
+  // What FailureReason returns (empty at first).
+  void SetFailureReason(const std::string& reason) { reason_ = reason; }
   void SetCommandLine(const std::string& text) { command_line_ = text; }
   void SetTime(const LocalTime& time) { time_ = time; }
   void SetTerminal(bool terminal) { terminal_ = terminal; }
@@ -74,6 +76,7 @@ class FakePlatform : public Platform {
   std::vector<std::string> AllFiles() const;
 
   // --- Platform ---
+  std::string FailureReason() override { return reason_; }
   std::string CommandLineText() override { return command_line_; }
   std::string DirectoryPart(const std::string& path) override;
   std::vector<std::string> FindFiles(const std::string& mask) override;
@@ -121,6 +124,7 @@ class FakePlatform : public Platform {
   std::set<std::string> live_temporaries_;
   int temporary_serial_ = 0;
   std::string command_line_;
+  std::string reason_;
   LocalTime time_{2026, 3, 7, 9, 5, 3};
   bool terminal_ = false;
   std::deque<std::pair<int, int>> keys_;  // (key, empty polls before it)

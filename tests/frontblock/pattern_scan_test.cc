@@ -7,7 +7,16 @@
 namespace mavoscan {
 namespace {
 
-const std::string kOpenMask(kFrontBlockSize, '\x01');
+const PositionLimit kOpenMask = PositionLimit::Everywhere();
+
+// A limit that allows the positions where `bits` holds "1".
+PositionLimit Limit(std::string_view bits) {
+  PositionLimit limit(bits.size());
+  for (size_t i = 0; i < bits.size(); ++i) {
+    if (bits[i] == '1') limit.Allow(i);
+  }
+  return limit;
+}
 
 // Entry 0 empty (no base definition), then the samples.
 std::vector<std::string> Blocks(std::vector<std::string> samples) {
@@ -70,7 +79,7 @@ TEST(PatternScan, RefinementNarrowsBasePatterns) {
   // The base definition covers offsets 4 to 7 with "ABCD"; the new samples
   // share "ABXD" there and more bytes elsewhere.
   std::string base_block = "    ABCD";
-  std::string mask = "00001111";
+  PositionLimit mask = Limit("00001111");
   std::string sample = "zzzzABXDzzzz";
   struct Row {
     const char* name;
@@ -97,17 +106,10 @@ TEST(PatternScan, RefinementNarrowsBasePatterns) {
   EXPECT_EQ(Describe(patterns), "4:1 7:1 ");
 }
 
-TEST(PatternScan, MaskZeroExcludesAndAnythingElseAdmits) {
+TEST(PatternScan, OnlyAllowedPositionsHoldPatterns) {
   std::string sample = "abcdef";
-  std::string mask(
-      "\x01"
-      "0"
-      "\0"
-      "x"
-      "0"
-      "1",
-      6);
-  PatternList patterns = FindPatterns(Blocks({sample, sample}), 6, mask, false);
+  PatternList patterns =
+      FindPatterns(Blocks({sample, sample}), 6, Limit("101101"), false);
   EXPECT_EQ(Describe(patterns), "0:1 2:2 5:1 ");
 }
 
@@ -117,14 +119,14 @@ TEST(PatternScan, MalformedInputNeverReadsPastAnyString) {
     const char* name;
     std::vector<std::string> blocks;
     int header_block_size;
-    std::string mask;
+    PositionLimit mask;
     bool refining;
     std::string expected;
   };
   const Row rows[] = {
       {"no sample", {""}, 20, kOpenMask, false, ""},
       {"no blocks at all", {}, 20, kOpenMask, false, ""},
-      {"short mask", {"", sample, sample}, 20, "11111", false, "0:5 "},
+      {"short mask", {"", sample, sample}, 20, Limit("11111"), false, "0:5 "},
       {"short later block", {"", sample, "qqq"}, 20, kOpenMask, false, "0:3 "},
       {"short first block", {"", "qq", sample}, 20, kOpenMask, false, "0:2 "},
       {"short base block",

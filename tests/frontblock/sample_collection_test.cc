@@ -58,8 +58,8 @@ TEST(SampleCollection, HeaderBlockFallsWithEachSmallerSample) {
   fake.AddFile("s/b.bin", std::string(100, 'b'));
   fake.AddFile("s/c.bin", std::string(2500, 'c'));
   SampleCollection collection;
-  std::string err;
-  ASSERT_TRUE(CollectSamples(fake, "s/*.bin", "s/", 0, &collection, &err));
+  Failure failure;
+  ASSERT_TRUE(CollectSamples(fake, "s/*.bin", "s/", 0, &collection, &failure));
   EXPECT_EQ(fake.output(),
             "Checking files...\r\nFound 3 matching files\r\n"
             "Header Block Size: 100\r\n");
@@ -83,8 +83,8 @@ TEST(SampleCollection, EmptySampleEmptiesEveryLaterBlock) {
   fake.AddFile("b.bin", "");
   fake.AddFile("c.bin", "abc");
   SampleCollection collection;
-  std::string err;
-  ASSERT_TRUE(CollectSamples(fake, "*.bin", "", 0, &collection, &err));
+  Failure failure;
+  ASSERT_TRUE(CollectSamples(fake, "*.bin", "", 0, &collection, &failure));
   EXPECT_EQ(collection.header_block_size, 0);
   EXPECT_EQ(collection.front_blocks[1], "abc");
   EXPECT_EQ(collection.front_blocks[3], "");
@@ -97,46 +97,64 @@ TEST(SampleCollection, RefinementKeepsBaseBlockAndStartingSize) {
   SampleCollection collection;
   collection.front_blocks[0] = "    ABCD";
   collection.header_block_size = 8;
-  std::string err;
+  Failure failure;
   // One new sample is enough when the base definition counts one file.
-  ASSERT_TRUE(CollectSamples(fake, "*.bin", "", 1, &collection, &err)) << err;
+  ASSERT_TRUE(CollectSamples(fake, "*.bin", "", 1, &collection, &failure))
+      << failure.text;
   EXPECT_EQ(collection.front_blocks[0], "    ABCD");
   EXPECT_EQ(collection.front_blocks[1], "01234567");
   EXPECT_EQ(collection.header_block_size, 8);
 }
 
 TEST(SampleCollection, Failures) {
-  const std::string kTooFew =
-      "\r\n* Error: You need to scan at least 2 files (the more, the "
-      "better!),\r\n         or refine an existing def\r\n";
   struct Row {
     const char* name;
     std::vector<std::string> files;
     int64_t base_file_count;
-    std::string err;
+    std::string reason;
+    std::string text;
+    std::vector<std::string> details;
   };
   const Row rows[] = {
       {"nothing matches",
        {"d/x.txt", "d/.hidden.bin"},
        0,
-       "\r\n* Error: no matching files!\r\n"},
-      {"one sample, no base", {"d/a.bin"}, 0, kTooFew},
+       "",
+       "* Error: no matching files!",
+       {}},
+      {"one sample, no base",
+       {"d/a.bin"},
+       0,
+       "",
+       "* Error: You need to scan at least 2 files (the more, the better!),",
+       {"or refine an existing def"}},
       {"unopenable sample",
        {"d/a.bin", "d/b.bin", "d/c.bin"},
        0,
-       "\r\n* Error: Unable to open file <d/b.bin>\r\n"},
+       "",
+       "* Error: Unable to open file <d/b.bin>",
+       {}},
+      {"unopenable sample with the system's reason",
+       {"d/a.bin", "d/b.bin", "d/c.bin"},
+       0,
+       "Permission denied",
+       "* Error: Unable to open file <d/b.bin>",
+       {"(Permission denied)"}},
   };
   for (const Row& row : rows) {
     FakePlatform fake;
     for (const std::string& file : row.files) fake.AddFile(file, "data");
     fake.AddDirectory("d/dir.bin");
     fake.MakeUnreadable("d/b.bin");
+    fake.SetFailureReason(row.reason);
     SampleCollection collection;
-    std::string err;
+    Failure failure;
     EXPECT_FALSE(CollectSamples(fake, "d/*.bin", "d/", row.base_file_count,
-                                &collection, &err))
+                                &collection, &failure))
         << row.name;
-    EXPECT_EQ(err, row.err) << row.name;
+    EXPECT_TRUE(failure.blank_line_before) << row.name;
+    EXPECT_EQ(failure.text, row.text) << row.name;
+    EXPECT_EQ(failure.details, row.details) << row.name;
     EXPECT_EQ(fake.output(), "Checking files...\r\n") << row.name;
     // The collection stops at the unopenable file.
     EXPECT_EQ(fake.open_count("d/c.bin"), 0) << row.name;
@@ -163,9 +181,9 @@ TEST(SampleCollection, CommonExtension) {
     FakePlatform fake;
     for (const std::string& file : row.files) fake.AddFile(file, "data");
     SampleCollection collection;
-    std::string err;
-    ASSERT_TRUE(CollectSamples(fake, "*", "", 0, &collection, &err))
-        << row.name << err;
+    Failure failure;
+    ASSERT_TRUE(CollectSamples(fake, "*", "", 0, &collection, &failure))
+        << row.name << failure.text;
     EXPECT_EQ(collection.common_extension, row.extension) << row.name;
   }
 }
@@ -178,8 +196,8 @@ TEST(SampleCollection, StopsAtTheSampleLimit) {
     fake.AddFile(name, "data");
   }
   SampleCollection collection;
-  std::string err;
-  ASSERT_TRUE(CollectSamples(fake, "*.bin", "", 0, &collection, &err));
+  Failure failure;
+  ASSERT_TRUE(CollectSamples(fake, "*.bin", "", 0, &collection, &failure));
   EXPECT_EQ(collection.samples.size(), 2048u);
   EXPECT_EQ(collection.front_blocks.size(), 2049u);
   EXPECT_EQ(fake.open_count("f02048.bin"), 0);
@@ -193,8 +211,8 @@ TEST(SampleCollection, NameReturnedTwiceIsTakenOnce) {
   fake.names = {"a|b", "a", "b", "a", "a|b"};
   for (const char* name : {"a|b", "a", "b"}) fake.AddFile(name, "xyz");
   SampleCollection collection;
-  std::string err;
-  ASSERT_TRUE(CollectSamples(fake, "*", "", 0, &collection, &err));
+  Failure failure;
+  ASSERT_TRUE(CollectSamples(fake, "*", "", 0, &collection, &failure));
   ASSERT_EQ(collection.samples.size(), 3u);
   EXPECT_EQ(collection.samples[0].path, "a|b");
   EXPECT_EQ(collection.samples[1].path, "a");
@@ -209,8 +227,8 @@ TEST(SampleCollection, LargeShrinkingAndUnreadableFiles) {
   fake.scripts["shrunk"].short_read = 700;
   fake.AddFile("small", std::string(900, 's'));
   SampleCollection collection;
-  std::string err;
-  ASSERT_TRUE(CollectSamples(fake, "*", "", 0, &collection, &err));
+  Failure failure;
+  ASSERT_TRUE(CollectSamples(fake, "*", "", 0, &collection, &failure));
   EXPECT_EQ(collection.samples[0].size, int64_t{5} << 30);
   EXPECT_EQ(collection.front_blocks[1].size(), 2048u);
   // The shrunk file's 700 bytes bound the compared length.
@@ -222,8 +240,8 @@ TEST(SampleCollection, LargeShrinkingAndUnreadableFiles) {
   failing.scripts["dir/bad"] = {10, true, SIZE_MAX};
   failing.AddFile("dir/good", "data");
   SampleCollection other;
-  EXPECT_FALSE(CollectSamples(failing, "*", "dir/", 0, &other, &err));
-  EXPECT_EQ(err, "\r\n* Error: Unable to open file <dir/bad>\r\n");
+  EXPECT_FALSE(CollectSamples(failing, "*", "dir/", 0, &other, &failure));
+  EXPECT_EQ(failure.text, "* Error: Unable to open file <dir/bad>");
 }
 
 }  // namespace

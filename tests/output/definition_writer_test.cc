@@ -64,33 +64,43 @@ TEST(DefinitionWriter, CompleteFileBytes) {
       "\t\t<String>HELLO</String>\r\n"
       "\t</GlobalStrings>\r\n"
       "</Mavo>\r\n";
-  EXPECT_EQ(
-      RenderDefinition(info, true, true, TwoPatterns(), strings, kMorning),
-      expected);
+  EXPECT_EQ(RenderDefinition(info, StringMode::kRescan, TwoPatterns(), strings,
+                             kMorning),
+            expected);
 }
 
 TEST(DefinitionWriter, OptionalLines) {
   struct Row {
     const char* name;
     std::string refine;
-    bool scan_strings;
-    bool write_strings;
+    StringMode mode;
     std::vector<std::string> strings;
     bool has_refine, has_check, has_strings;
   };
   const Row rows[] = {
-      {"new, /NS", "", false, false, {}, false, false, false},
-      {"scan but nothing found", "", true, true, {}, false, true, false},
-      {"strings found", "", true, true, {"AB"}, false, true, true},
-      {"strings kept out", "", true, false, {"AB"}, false, true, false},
-      {"refined", "3 by X", false, false, {}, true, false, false},
+      {"new, /NS", "", StringMode::kNone, {}, false, false, false},
+      {"scan but nothing found",
+       "",
+       StringMode::kRescan,
+       {},
+       false,
+       true,
+       false},
+      {"strings found", "", StringMode::kRescan, {"AB"}, false, true, true},
+      {"inherited strings",
+       "",
+       StringMode::kInherit,
+       {"AB"},
+       false,
+       true,
+       true},
+      {"refined", "3 by X", StringMode::kNone, {}, true, false, false},
   };
   for (const Row& row : rows) {
     DefinitionInfo info = NewDefinitionInfo("", -3);
     info.refine = row.refine;
     std::string text =
-        RenderDefinition(info, row.scan_strings, row.write_strings,
-                         TwoPatterns(), row.strings, kMorning);
+        RenderDefinition(info, row.mode, TwoPatterns(), row.strings, kMorning);
     auto has = [&text](const char* line) {
       return text.find(line) != std::string::npos;
     };
@@ -106,8 +116,8 @@ TEST(DefinitionWriter, OptionalLines) {
 
 TEST(DefinitionWriter, DateAndTimeDigits) {
   DefinitionInfo info = NewDefinitionInfo("X", 2);
-  std::string text = RenderDefinition(info, false, false, TwoPatterns(), {},
-                                      LocalTime{2027, 12, 31, 23, 59, 0});
+  std::string text = RenderDefinition(info, StringMode::kNone, TwoPatterns(),
+                                      {}, LocalTime{2027, 12, 31, 23, 59, 0});
   EXPECT_NE(text.find("<Year>2027</Year>\r\n\t\t\t<Month>12</Month>\r\n"
                       "\t\t\t<Day>31</Day>"),
             std::string::npos);
@@ -154,14 +164,14 @@ TEST(DefinitionWriter, CompleteOrNothing) {
   constexpr char kNew[] = "newtype.mavo.xml";
   constexpr char kBak[] = "newtype.mavo.xml.bak";
   constexpr char kBase[] = "d/x.xml";
-  const std::string kFailed = "\r\n* Error: unable to write file ";
+  const std::string kFailed = "* Error: unable to write file ";
   const struct Row {
     const char* name;
     bool refining;
     std::vector<std::pair<FakeCall, int>> faults;
     bool ok;
     std::string output, backup;  // "-" for no file
-    std::string second_line = "";
+    std::vector<std::string> details = {};
   } rows[] = {
       {"written", false, {}, true, "NEW", "previous"},
       {"written over the base", true, {}, true, "NEW", "base"},
@@ -193,7 +203,7 @@ TEST(DefinitionWriter, CompleteOrNothing) {
        false,
        "-",
        "base",
-       "         the previous d/x.xml is kept as newtype.mavo.xml.bak\r\n"},
+       {"the previous d/x.xml is kept as newtype.mavo.xml.bak"}},
   };
   for (const Row& row : rows) {
     FakePlatform fake;
@@ -204,9 +214,10 @@ TEST(DefinitionWriter, CompleteOrNothing) {
       fake.FailCall(call, occurrence);
     }
     const std::string output = row.refining ? kBase : kNew;
-    std::string err;
-    EXPECT_EQ(WriteDefinition(fake, {output, row.refining, kBase}, "NEW", &err),
-              row.ok)
+    Failure failure;
+    EXPECT_EQ(
+        WriteDefinition(fake, {output, row.refining, kBase}, "NEW", &failure),
+        row.ok)
         << row.name;
     auto held = [&fake](const char* path) {
       return fake.HasFile(path) ? fake.FileData(path) : std::string("-");
@@ -215,7 +226,8 @@ TEST(DefinitionWriter, CompleteOrNothing) {
     EXPECT_EQ(held(kBak), row.backup) << row.name;
     if (!row.ok && row.name != std::string("old backup stays") &&
         row.name != std::string("previous not moved")) {
-      EXPECT_EQ(err, kFailed + output + "!\r\n" + row.second_line) << row.name;
+      EXPECT_EQ(failure.text, kFailed + output + "!") << row.name;
+      EXPECT_EQ(failure.details, row.details) << row.name;
     }
     for (const std::string& path : fake.AllFiles()) {
       EXPECT_EQ(path.find(kTemporaryPrefix), std::string::npos)
@@ -230,10 +242,12 @@ TEST(DefinitionWriter, OutputNameIsADirectory) {
   FakePlatform fake;
   fake.AddDirectory("newtype.mavo.xml");
   fake.AddFile("newtype.mavo.xml.bak", "old");
-  std::string err;
+  fake.SetFailureReason("Is a directory");
+  Failure failure;
   EXPECT_FALSE(
-      WriteDefinition(fake, {kNewDefinitionFile, false, ""}, "NEW", &err));
-  EXPECT_EQ(err, "\r\n* Error: unable to write file newtype.mavo.xml!\r\n");
+      WriteDefinition(fake, {kNewDefinitionFile, false, ""}, "NEW", &failure));
+  EXPECT_EQ(failure.text, "* Error: unable to write file newtype.mavo.xml!");
+  EXPECT_EQ(failure.details, std::vector<std::string>{"(Is a directory)"});
   EXPECT_EQ(fake.AllFiles(), std::vector<std::string>{"newtype.mavo.xml.bak"});
 }
 

@@ -13,19 +13,20 @@ constexpr char kBak[] = "newtype.mavo.xml.bak";
 TEST(OutputRotation, NewDefinitionRunsKeepOneGeneration) {
   FakePlatform fake;
   std::string moved = "stale";
-  std::string err;
-  ASSERT_TRUE(RotateOutput(fake, false, kNew, &moved, &err));  // first run
+  Failure failure;
+  ASSERT_TRUE(RotateOutput(fake, false, kNew, &moved, &failure));  // first run
   EXPECT_FALSE(fake.HasFile(kBak));
   EXPECT_EQ(moved, "");
   for (const char* previous : {"first", "second"}) {
     fake.AddFile(kNew, previous);
-    ASSERT_TRUE(RotateOutput(fake, false, kNew, &moved, &err)) << err;
+    ASSERT_TRUE(RotateOutput(fake, false, kNew, &moved, &failure))
+        << failure.text;
     EXPECT_EQ(fake.FileData(kBak), previous);
     EXPECT_FALSE(fake.HasFile(kNew));
     EXPECT_EQ(moved, kNew);
   }
   // Without a previous definition the backup stays as it is.
-  ASSERT_TRUE(RotateOutput(fake, false, kNew, &moved, &err));
+  ASSERT_TRUE(RotateOutput(fake, false, kNew, &moved, &failure));
   EXPECT_EQ(fake.FileData(kBak), "second");
 }
 
@@ -37,8 +38,9 @@ TEST(OutputRotation, RefiningMovesTheBaseDefinitionToTheBackup) {
     fake.AddFile(kBak, "old backup");
     fake.AddFile(definition, "base");
     std::string moved;
-    std::string err;
-    ASSERT_TRUE(RotateOutput(fake, true, definition, &moved, &err)) << err;
+    Failure failure;
+    ASSERT_TRUE(RotateOutput(fake, true, definition, &moved, &failure))
+        << failure.text;
     EXPECT_EQ(moved, definition);
     EXPECT_EQ(fake.FileData(kBak), "base") << definition;
     EXPECT_FALSE(fake.HasFile(definition)) << definition;
@@ -64,14 +66,15 @@ TEST(OutputRotation, AFailedStepStopsNamingTheFileAndKeepsThePrevious) {
     if (!row.fail_delete.empty()) fake.FailDeleteOf(row.fail_delete);
     if (!row.fail_move.empty()) fake.FailMoveOf(row.fail_move);
     std::string moved;
-    std::string err;
+    Failure failure;
     const std::string named = row.fail_delete + row.fail_move;
-    EXPECT_FALSE(RotateOutput(fake, row.refining, "d/x.xml", &moved, &err))
+    EXPECT_FALSE(RotateOutput(fake, row.refining, "d/x.xml", &moved, &failure))
         << named;
     EXPECT_EQ(fake.FileData(row.kept), "previous") << named;
-    EXPECT_TRUE(err.starts_with("\r\n* Error: ") && err.ends_with("!\r\n"))
-        << err;
-    EXPECT_NE(err.find(named), std::string::npos) << err;
+    EXPECT_TRUE(failure.text.starts_with("* Error: ") &&
+                failure.text.ends_with("!"))
+        << failure.text;
+    EXPECT_NE(failure.text.find(named), std::string::npos) << failure.text;
   }
 }
 
@@ -89,11 +92,13 @@ TEST(OutputRotation, TheBackupItselfCannotBeRefinedInPlace) {
     fake.AddFile(kNew, "previous");
     fake.AddFile("d/newtype.mavo.xml.bak", "elsewhere");
     if (row.backup_exists) fake.AddFile(kBak, "backup");
-    std::string err;
-    EXPECT_EQ(CheckRefinableInPlace(fake, row.definition, &err), row.refinable)
+    Failure failure;
+    EXPECT_EQ(CheckRefinableInPlace(fake, row.definition, &failure),
+              row.refinable)
         << row.definition << row.backup_exists;
-    EXPECT_EQ(err.starts_with("\r\n* Error: the backup file"), !row.refinable)
-        << err;
+    EXPECT_EQ(failure.text.starts_with("* Error: the backup file"),
+              !row.refinable)
+        << failure.text;
   }
 }
 

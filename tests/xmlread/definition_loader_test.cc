@@ -26,17 +26,23 @@ std::string Definition(const std::string& general,
 struct Loaded {
   bool ok;
   BaseDefinition base;
-  bool scan = true;  // the flags as the run sets them before the load
-  bool write = false;
 };
 
-Loaded Load(const std::string& text, bool inherit = false) {
+Loaded Load(const std::string& text, StringMode mode = StringMode::kRescan) {
   FakePlatform fake;
   fake.AddFile("b.xml", text);
   Loaded l{false, {}};
-  l.base.position_mask.assign(2048, '\x01');
-  l.ok = LoadDefinition(fake, "b.xml", inherit, &l.base, &l.scan, &l.write);
+  l.base.positions = PositionLimit::Everywhere();
+  l.ok = LoadDefinition(fake, "b.xml", mode, &l.base);
   return l;
+}
+
+std::string Bits(const PositionLimit& positions) {
+  std::string bits;
+  for (size_t i = 0; i < positions.size(); ++i) {
+    bits += positions.Allows(i) ? '1' : '0';
+  }
+  return bits;
 }
 
 TEST(DefinitionLoader, PatternsBecomeMaskAndBaseBlock) {
@@ -64,7 +70,7 @@ TEST(DefinitionLoader, PatternsBecomeMaskAndBaseBlock) {
   for (const auto& row : rows) {
     Loaded l = Load(Definition("", row.patterns));
     ASSERT_TRUE(l.ok) << ::testing::PrintToString(row.patterns);
-    EXPECT_EQ(l.base.position_mask, row.mask)
+    EXPECT_EQ(Bits(l.base.positions), row.mask)
         << ::testing::PrintToString(row.patterns);
     EXPECT_EQ(l.base.base_block, row.block)
         << ::testing::PrintToString(row.patterns);
@@ -136,54 +142,22 @@ TEST(DefinitionLoader, InheritedStrings) {
   const std::vector<std::string> all = {std::string("A\0B", 3), "X\x8EY"};
   const struct {
     std::string check;
-    bool inherit, scan, write;
+    StringMode mode;
+    bool checks;
     std::vector<std::string> strings;
   } rows[] = {
-      {"True", true, true, true, all},
-      {"true", true, false, false, {}},
-      {"", true, false, false, {}},
-      {"True", false, true, false, {}},  // not read, flags left alone
+      {"True", StringMode::kInherit, true, all},
+      {"true", StringMode::kInherit, false, {}},
+      {"", StringMode::kInherit, false, {}},
+      {"True", StringMode::kRescan, true, {}},  // not kept
   };
   for (const auto& row : rows) {
     const std::string check =
         row.check.empty() ? ""
                           : "<CheckStrings>" + row.check + "</CheckStrings>";
-    Loaded l = Load(Definition(check, {}, strings), row.inherit);
-    EXPECT_EQ(l.scan, row.scan) << row.check << row.inherit;
-    EXPECT_EQ(l.write, row.write) << row.check << row.inherit;
-    EXPECT_EQ(l.base.raw_strings, row.strings) << row.check << row.inherit;
-  }
-}
-
-TEST(DefinitionLoader, SetUpReportsEachFailure) {
-  FakePlatform fake;
-  fake.AddFile("d/good.xml", Definition("", {"4D5A@0"}));
-  fake.AddFile("d/.hidden.xml", Definition("", {"4D5A@0"}));
-  fake.AddFile("locked.xml", Definition("", {"4D5A@0"}));
-  fake.MakeUnreadable("locked.xml");
-  const std::string unable = "* Error: unable to load definition!\r\n";
-  const struct {
-    std::string file, err;
-    bool announced;
-  } rows[] = {
-      {"none.xml", "* Error: definition <none.xml> not found.\r\n", false},
-      {"d/.hidden.xml", "* Error: definition <d/.hidden.xml> not found.\r\n",
-       false},
-      {"locked.xml", unable, true},
-      {"d/good.xml", "", true},
-  };
-  for (const auto& row : rows) {
-    const size_t before = fake.output().size();
-    BaseDefinition base;
-    bool flag = false;
-    std::string err;
-    EXPECT_EQ(SetUpRefinement(fake, row.file, true, &base, &flag, &flag, &err),
-              row.err.empty())
-        << row.file;
-    EXPECT_EQ(err, row.err);
-    EXPECT_EQ(
-        fake.output().substr(before),
-        row.announced ? "Refining definition <" + row.file + ">\r\n" : "");
+    Loaded l = Load(Definition(check, {}, strings), row.mode);
+    EXPECT_EQ(l.base.check_strings, row.checks) << row.check;
+    EXPECT_EQ(l.base.raw_strings, row.strings) << row.check;
   }
 }
 
