@@ -47,7 +47,7 @@ constexpr uint64_t kFirstStage = uint64_t{256} << 10;
 // the whole text marks, and their prefixes, which is all that counts:
 // nothing shorter is a candidate.
 void FindRunsIn(const BytePairs& pairs, std::string_view bytes, size_t begin,
-                size_t end, std::vector<Piece>* runs) {
+                size_t end, std::vector<TextPiece>* runs) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data());
   auto valid = [&](size_t i) {
     return pairs.Has(BytePairs::Pair(p[i], p[i + 1]));
@@ -82,11 +82,11 @@ size_t TableBytes(uint64_t to_feed) {
 // `depth` bytes of warm-up (going back: the bytes after it), as a state
 // stands for no more bytes than that. With very long patterns warming up
 // would cost too much, and runs stay whole.
-void CutRuns(const std::vector<Piece>& runs, Reading reading, size_t depth,
-             std::vector<Piece>* pieces) {
+void CutRuns(const std::vector<TextPiece>& runs, Reading reading, size_t depth,
+             std::vector<TextPiece>* pieces) {
   pieces->clear();
   const bool cut = depth <= kPieceBytes / 8;
-  for (const Piece& run : runs) {
+  for (const TextPiece& run : runs) {
     if (!cut || run.end - run.begin <= kPieceBytes) {
       pieces->push_back(run);
       continue;
@@ -105,14 +105,14 @@ void CutRuns(const std::vector<Piece>& runs, Reading reading, size_t depth,
 struct FeedInput {
   const PatternAutomaton& automaton;
   std::string_view bytes;
-  const std::vector<Piece>& pieces;
+  const std::vector<TextPiece>& pieces;
   Reading reading;
 
   // Where a piece's byte at `offset` (counted in reading order) stands:
   // forward the text position of that byte, going back the position just
   // after it. Warm-up bytes lie just before that (going back: from there
   // on).
-  size_t At(const Piece& piece, size_t offset) const {
+  size_t At(const TextPiece& piece, size_t offset) const {
     return reading == Reading::kBackward ? piece.end - offset
                                          : piece.begin + offset;
   }
@@ -124,7 +124,7 @@ struct FeedInput {
   // The state at `offset` (in reading order) of `piece`: after the bytes
   // that lead up to it within the run, as many as a state can stand for,
   // fed from the root without marks.
-  PatternAutomaton::State StateAt(const Piece& piece, size_t offset) const {
+  PatternAutomaton::State StateAt(const TextPiece& piece, size_t offset) const {
     const size_t warm = std::min(automaton.depth(), piece.warm + offset);
     if (warm == 0) return PatternAutomaton::kRoot;
     const size_t at = At(piece, offset);
@@ -146,7 +146,7 @@ struct ShareQueue {
 // Feeds `piece`, checking passed(length) after each stretch; stops when
 // that returns false.
 template <typename Passed>
-bool FeedPieceAlone(const FeedInput& input, const Piece& piece,
+bool FeedPieceAlone(const FeedInput& input, const TextPiece& piece,
                     unsigned char* marks, Passed& passed) {
   const size_t length = piece.end - piece.begin;
   PatternAutomaton::State state = input.StateAt(piece, 0);
@@ -167,7 +167,7 @@ bool FeedPieceAlone(const FeedInput& input, const Piece& piece,
 void FeedInLanes(const FeedInput& input, size_t first, uint64_t total,
                  unsigned char* marks) {
   constexpr size_t kLanes = PatternAutomaton::kLanes;
-  const std::vector<Piece>& pieces = input.pieces;
+  const std::vector<TextPiece>& pieces = input.pieces;
   struct Lane {
     size_t piece;
     size_t offset;  // in the piece, in reading order
@@ -192,7 +192,7 @@ void FeedInLanes(const FeedInput& input, size_t first, uint64_t total,
   while (true) {
     uint64_t step = ~uint64_t{0};
     for (const Lane& lane : lanes) {
-      const Piece& piece = pieces[lane.piece];
+      const TextPiece& piece = pieces[lane.piece];
       step = std::min(
           {step, lane.left, uint64_t{piece.end - piece.begin - lane.offset}});
     }
@@ -219,7 +219,7 @@ void FeedInLanes(const FeedInput& input, size_t first, uint64_t total,
   Lane& lane = lanes[kLanes - 1];
   PatternAutomaton::State state = states[kLanes - 1];
   while (lane.left > 0) {
-    const Piece& piece = pieces[lane.piece];
+    const TextPiece& piece = pieces[lane.piece];
     const size_t step = static_cast<size_t>(
         std::min<uint64_t>(lane.left, piece.end - piece.begin - lane.offset));
     state = input.automaton.Feed(
@@ -250,7 +250,7 @@ bool FeedShares(const FeedInput& input, ShareQueue* queue, unsigned char* marks,
     }
     return true;
   };
-  const std::vector<Piece>& pieces = input.pieces;
+  const std::vector<TextPiece>& pieces = input.pieces;
   const std::vector<size_t>& starts = queue->starts;
   const size_t depth = input.automaton.depth();
   for (size_t share = queue->next.fetch_add(1); share + 1 < starts.size();
@@ -281,7 +281,7 @@ bool FeedShares(const FeedInput& input, ShareQueue* queue, unsigned char* marks,
 }  // namespace
 
 void FindRuns(const BytePairs& pairs, std::string_view bytes,
-              std::vector<Piece>* runs, std::vector<Piece>* scratch) {
+              std::vector<TextPiece>* runs, std::vector<TextPiece>* scratch) {
   runs->clear();
   const size_t n = bytes.size();
   // A long text is cut where two neighbouring bytes do not form a pair, so
@@ -375,7 +375,7 @@ bool PrefixSearch::FindLongest(const SearchText& text, PatternSet* set,
   const std::vector<std::string_view>& patterns = set->patterns;
   CutRuns(text.runs, text.reading, set->automaton.depth(), &pieces_);
   uint64_t total = 0;
-  for (const Piece& piece : pieces_) total += piece.end - piece.begin;
+  for (const TextPiece& piece : pieces_) total += piece.end - piece.begin;
   found->assign(patterns.size(), 0);
   // The patterns not yet found whole, each with its number in the
   // automaton in use.
@@ -387,11 +387,6 @@ bool PrefixSearch::FindLongest(const SearchText& text, PatternSet* set,
   for (uint32_t i = 0; i < open.size(); ++i) open[i] = {i, i};
   PatternSet* in_use = set;
   size_t built_for = open.size();
-  // Most patterns that occur at all occur early in a text: after each
-  // stage those found whole are settled, and once enough are, a smaller
-  // automaton of the others (quicker to step through) takes the next,
-  // twice longer stage. A state stands for no more bytes than the first
-  // automaton's depth, so the warm-up of every piece suits them all.
   uint64_t stage = std::max<uint64_t>(kFirstStage, total / kStageParts);
   uint64_t done = 0;
   size_t begin = 0;

@@ -1,6 +1,25 @@
 #ifndef MAVOSCAN_STRINGS_PREFIX_SEARCH_H_
 #define MAVOSCAN_STRINGS_PREFIX_SEARCH_H_
 
+// The engine that feeds a text to pattern automata and finds how much of
+// each pattern occurs in it. A search goes in five layers:
+// - Runs: only the stretches where every neighbouring byte pair occurs in
+//   the patterns are fed (FindRuns), each from the root.
+// - Pieces: long runs are cut into pieces, each warmed up by the bytes just
+//   before it (at most the automaton's depth, all a state stands for), so
+//   that it starts in the state a whole feed would have there.
+// - Stages: most patterns that occur at all occur early in a text. Pieces
+//   are fed in stages, each twice as long as the one before; after each,
+//   the patterns found whole are settled, and once enough are, a smaller
+//   automaton of the others takes the next stage where enough text is left
+//   to pay for its build. Its depth is no greater, so the warm-ups still
+//   suit it.
+// - Shares: a stage of a megabyte or more is fed by two threads taking
+//   turns at shares of consecutive pieces, each thread with marks of its
+//   own, merged afterwards. The calling thread alone reports progress.
+// - Lanes: a share is fed as interleaved lanes where warming them up costs
+//   little, so that the memory waits of one lane overlap those of others.
+
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -16,7 +35,7 @@ using WorkReport = std::function<bool(uint64_t done, uint64_t total)>;
 
 // A stretch of a text, fed from `begin` to `end` (or back), after `warm`
 // bytes just before it (after it, going back) that only set the state.
-struct Piece {
+struct TextPiece {
   size_t begin;
   size_t end;
   size_t warm;
@@ -44,7 +63,7 @@ class BytePairs {
 // occur. A long text is split over two threads (*scratch holds the second
 // half's runs).
 void FindRuns(const BytePairs& pairs, std::string_view bytes,
-              std::vector<Piece>* runs, std::vector<Piece>* scratch);
+              std::vector<TextPiece>* runs, std::vector<TextPiece>* scratch);
 
 // Whether a feed may hand part of its work to a second thread (it does so
 // only where that pays).
@@ -54,7 +73,7 @@ enum class SecondThread { kNo, kWhenItPays };
 // matching), the runs FindRuns gave for it, and how to feed it.
 struct SearchText {
   std::string_view bytes;
-  const std::vector<Piece>& runs;
+  const std::vector<TextPiece>& runs;
   Reading reading;
   SecondThread second_thread;
 };
@@ -98,7 +117,7 @@ class PrefixSearch {
   bool FeedStage(const SearchText& text, PatternAutomaton* automaton,
                  const Stage& stage, const WorkReport& report);
 
-  std::vector<Piece> pieces_;
+  std::vector<TextPiece> pieces_;
   std::vector<size_t> share_starts_;
   std::vector<unsigned char> helper_marks_;
   // The smaller automaton of the patterns a text has not shown yet.

@@ -125,8 +125,8 @@ PatternAutomaton PresenceTracker::TakeAutomaton() {
   backward_ = Direction();
   pairs_.Release();
   pairs_valid_ = false;
-  std::vector<Piece>().swap(runs_);
-  std::vector<Piece>().swap(run_scratch_);
+  std::vector<TextPiece>().swap(runs_);
+  std::vector<TextPiece>().swap(run_scratch_);
   return taken;
 }
 
@@ -225,7 +225,7 @@ bool PresenceTracker::NarrowDirection(const SearchText& text,
         need += set.patterns.back().size();
       }
       uint64_t run_bytes = 0;
-      for (const Piece& run : runs_) run_bytes += run.end - run.begin;
+      for (const TextPiece& run : runs_) run_bytes += run.end - run.begin;
       if (!set.Build(reading, run_bytes, [&] { return report(0, 1); })) {
         return false;
       }
@@ -269,9 +269,6 @@ bool PresenceTracker::NarrowDirection(const SearchText& text,
   }
   if (round_lost) {
     *lost = true;
-    // What was lost is now shorter, a node the automaton already has, or
-    // gone: an automaton of all the patterns still finds them, so it is
-    // kept until it holds too much that is no longer looked for.
     if (direction->valid) {
       size_t kept = 0;
       uint64_t kept_bytes = 0;

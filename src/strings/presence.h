@@ -29,18 +29,21 @@
 // shortened pattern is already a node on its old path, so an automaton is
 // kept from sample to sample and only its marks are cleared. It is rebuilt
 // once the bytes still looked for fall below three quarters of what it was
-// built of (stale nodes slow every step down), and when the set of raw
-// strings left out going back changes. A first pass over more than a
-// megabyte of material looks for the first 32 bytes of each text only,
-// then 16 times as many of those found that far, and so on: long texts
-// rarely occur whole, and this keeps the first automata small.
+// built of (stale nodes cost time on every step), and when the set of raw
+// strings left out going back changes. A build over more than a megabyte
+// of live texts first looks for the first 32 bytes of each only, then for
+// 16 times as many of those found that far, and so on: long texts rarely
+// occur whole, and this keeps such automata small.
 //
 // Why two threads. Going back need not look for raw strings present whole,
-// but when it looks for others anyway it looks for those too; then the two
-// directions read and write disjoint state and a large sample is narrowed
-// both ways at once, forward on the calling thread, backward on a SideTask.
-// Otherwise the directions run one after the other and each may feed on
-// two threads. Only the calling thread reports progress.
+// but once going forward finds one no longer whole, going back must look
+// for its suffixes after all: that ties going back to the outcome of going
+// forward. So whenever going back has other work, it looks for those too;
+// then the two directions read and write disjoint state, and a sample of a
+// megabyte or more is narrowed both ways at once, forward on the calling
+// thread and backward on a SideTask. Otherwise the directions run one after
+// the other, each feeding on two threads where that pays. Only the calling
+// thread reports progress, and so watches for a stop.
 
 #include <cstdint>
 #include <string>
@@ -141,8 +144,8 @@ class PresenceTracker {
   // in the live texts.
   BytePairs pairs_;
   bool pairs_valid_ = false;
-  std::vector<Piece> runs_;
-  std::vector<Piece> run_scratch_;
+  std::vector<TextPiece> runs_;
+  std::vector<TextPiece> run_scratch_;
 };
 
 }  // namespace mavoscan
