@@ -38,19 +38,22 @@ class TwoWayProgress {
     stop_.store(true);
     return false;
   }
-  // Going forward, on the calling thread.
-  bool Forward(uint64_t done, uint64_t of) {
-    Advance(&forward_done_, of == 0 ? 0 : done * size_ / of);
-    return Show();
+  // The reports of the directions: going forward, on the calling thread;
+  // going back on the other thread (it shows nothing); going back on the
+  // calling thread, after going forward.
+  WorkReport Forward() {
+    return [this](uint64_t done, uint64_t of) {
+      Advance(&forward_done_, of == 0 ? 0 : done * size_ / of);
+      return Show();
+    };
   }
-  // Going back on the other thread: shows nothing.
-  bool Backward(uint64_t done, uint64_t of) {
-    Advance(&backward_done_, of == 0 ? 0 : done * (size_ + 1) / of);
-    return !stop_.load();
+  WorkReport Backward() {
+    return [this](uint64_t done, uint64_t of) { return GoBack(done, of); };
   }
-  // Going back on the calling thread, after going forward.
-  bool BackwardAlone(uint64_t done, uint64_t of) {
-    return Backward(done, of) && Show();
+  WorkReport BackwardAlone() {
+    return [this](uint64_t done, uint64_t of) {
+      return GoBack(done, of) && Show();
+    };
   }
   void Stop() { stop_.store(true); }
 
@@ -59,6 +62,10 @@ class TwoWayProgress {
   // grows. Each counter has one writer.
   static void Advance(std::atomic<uint64_t>* counter, uint64_t value) {
     if (value > counter->load()) counter->store(value);
+  }
+  bool GoBack(uint64_t done, uint64_t of) {
+    Advance(&backward_done_, of == 0 ? 0 : done * (size_ + 1) / of);
+    return !stop_.load();
   }
 
   const uint64_t size_;
@@ -334,11 +341,7 @@ bool PresenceTracker::Narrow(std::string_view bytes, const WorkReport& report) {
       bytes.size() < kBothDirectionsBytes) {
     if (!NarrowDirection(
             {bytes, runs_, Reading::kForward, SecondThread::kWhenItPays},
-            &forward_,
-            [&](uint64_t done, uint64_t of) {
-              return progress.Forward(done, of);
-            },
-            &lost)) {
+            &forward_, progress.Forward(), &lost)) {
       return false;
     }
     // Raw strings left out going back that stopped being present whole
@@ -351,28 +354,20 @@ bool PresenceTracker::Narrow(std::string_view bytes, const WorkReport& report) {
     }
     if (!NarrowDirection(
             {bytes, runs_, Reading::kBackward, SecondThread::kWhenItPays},
-            &backward_,
-            [&](uint64_t done, uint64_t of) {
-              return progress.BackwardAlone(done, of);
-            },
-            &lost)) {
+            &backward_, progress.BackwardAlone(), &lost)) {
       return false;
     }
   } else {
     bool backward_ok = false;
     bool backward_lost = false;
     SideTask backward([&] {
-      backward_ok = NarrowDirection(
-          {bytes, runs_, Reading::kBackward, SecondThread::kNo}, &backward_,
-          [&](uint64_t done, uint64_t of) {
-            return progress.Backward(done, of);
-          },
-          &backward_lost);
+      backward_ok =
+          NarrowDirection({bytes, runs_, Reading::kBackward, SecondThread::kNo},
+                          &backward_, progress.Backward(), &backward_lost);
     });
-    bool ok = NarrowDirection(
-        {bytes, runs_, Reading::kForward, SecondThread::kNo}, &forward_,
-        [&](uint64_t done, uint64_t of) { return progress.Forward(done, of); },
-        &lost);
+    bool ok =
+        NarrowDirection({bytes, runs_, Reading::kForward, SecondThread::kNo},
+                        &forward_, progress.Forward(), &lost);
     if (ok) ok = backward.WaitPolling([&] { return progress.Show(); });
     if (!ok) progress.Stop();
     backward.Wait();
