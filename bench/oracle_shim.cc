@@ -2,7 +2,7 @@
 // place of the fast one, so the benchmark can compare the two end to end.
 
 #include "strings/string_analysis.h"
-#include "strings/string_oracle.h"
+#include "support/string_oracle.h"
 
 namespace mavoscan {
 

@@ -15,7 +15,7 @@ namespace mavoscan {
 struct SampleCollection {
   SampleSet samples;
   // Entry 0 is the base definition's block when refining (empty otherwise);
-  // entry i holds the leading bytes of sample i.
+  // entry i holds the leading bytes of samples[i - 1].
   std::vector<std::string> front_blocks{std::string()};
   // How many leading bytes the pattern scan compares; comes in as 2048, or
   // as the base definition's covered length when refining.

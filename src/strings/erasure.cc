@@ -84,8 +84,10 @@ bool EraseContained(const std::vector<std::string_view>& accepted,
   }
   uint64_t done = 0;
   std::vector<PatternAutomaton::State> nodes;
-  if (!automaton->Build(texts, false, false, &nodes,
-                        [&] { return report(done, total); })) {
+  if (!automaton->Build(
+          texts,
+          {.reading = Reading::kForward, .case_match = CaseMatch::kExact},
+          &nodes, [&] { return report(done, total); })) {
     return false;
   }
   done = total / 2;

@@ -20,8 +20,11 @@ bool EraseContained(const std::vector<std::string_view>& accepted,
                     PatternAutomaton* automaton,
                     std::vector<std::string_view>* survivors);
 
-// Orders `strings` longest first, exactly as the list's gap procedure does
-// (strings of equal length end up in the order it leaves them).
+// Orders `strings` longest first in rounds: for gap = n / 2, n / 4, ... 1,
+// the entries whose positions are equal modulo the gap are ordered longest
+// first among themselves, equal lengths keeping the order they had. Strings
+// of equal length may so change places in an earlier round, and that order
+// is kept.
 void OrderByLength(std::vector<std::string_view>* strings);
 
 }  // namespace mavoscan

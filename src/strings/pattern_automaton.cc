@@ -14,32 +14,33 @@ constexpr size_t kBuildPollEvery = size_t{1} << 20;
 
 // Byte i of a pattern as the trie reads it: from its start, or from its
 // end when the patterns are read backward.
-unsigned char At(std::string_view s, size_t i, bool backward) {
-  return static_cast<unsigned char>(backward ? s[s.size() - 1 - i] : s[i]);
+unsigned char At(std::string_view s, size_t i, Reading reading) {
+  return static_cast<unsigned char>(
+      reading == Reading::kBackward ? s[s.size() - 1 - i] : s[i]);
 }
 
-size_t CommonPrefix(std::string_view a, std::string_view b, bool backward) {
+size_t CommonPrefix(std::string_view a, std::string_view b, Reading reading) {
   const size_t n = std::min(a.size(), b.size());
   size_t i = 0;
-  while (i < n && At(a, i, backward) == At(b, i, backward)) ++i;
+  while (i < n && At(a, i, reading) == At(b, i, reading)) ++i;
   return i;
 }
 
 // The first 8 bytes as read, big-endian, zero-padded: comparing keys
 // orders most patterns without looking further.
-uint64_t SortKey(std::string_view s, bool backward) {
+uint64_t SortKey(std::string_view s, Reading reading) {
   uint64_t key = 0;
   for (size_t i = 0; i < 8; ++i) {
-    key = key << 8 | (i < s.size() ? At(s, i, backward) : 0);
+    key = key << 8 | (i < s.size() ? At(s, i, reading) : 0);
   }
   return key;
 }
 
-bool ReadLess(std::string_view a, std::string_view b, bool backward) {
-  if (!backward) return a < b;
-  const size_t common = CommonPrefix(a, b, true);
+bool ReadLess(std::string_view a, std::string_view b, Reading reading) {
+  if (reading == Reading::kForward) return a < b;
+  const size_t common = CommonPrefix(a, b, reading);
   if (common == std::min(a.size(), b.size())) return a.size() < b.size();
-  return At(a, common, true) < At(b, common, true);
+  return At(a, common, reading) < At(b, common, reading);
 }
 
 }  // namespace
@@ -52,7 +53,7 @@ void PatternAutomaton::Reset() {
   marks_.assign(1, 0);
   root_children_.fill(kRoot);
   depth_ = 0;
-  backward_ = false;
+  reading_ = Reading::kForward;
   for (int b = 0; b < 256; ++b) fold_[b] = static_cast<unsigned char>(b);
   symbols_.fill(0);
   row_shift_ = 0;
@@ -65,45 +66,70 @@ void PatternAutomaton::Reset() {
 }
 
 bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
-                             bool backward, bool fold_case,
+                             const BuildOptions& options,
                              std::vector<State>* ends,
-                             const std::function<bool()>& keep_going,
-                             size_t table_bytes) {
+                             const std::function<bool()>& keep_going) {
   Reset();
-  backward_ = backward;
-  if (fold_case) {
+  reading_ = options.reading;
+  if (options.case_match == CaseMatch::kFolded) {
     for (int b = 0; b < 256; ++b) {
       fold_[b] = UpperByte(static_cast<unsigned char>(b));
     }
   }
   ends->assign(patterns.size(), kRoot);
+  SortPatterns(patterns);
+  const size_t node_count = CountNodes(patterns);
+  if (!NumberNodes(patterns, node_count, ends, keep_going)) return false;
+  LinkChildren();
+  const std::array<uint32_t, 256> label_symbol = ChooseSymbols();
+  SizeTable(options.table_bytes);
+  if (!LinkFailures(label_symbol, keep_going)) return false;
+  marks_.assign(node_count, 0);
+  return true;
+}
+
+// order_: the numbers of the non-empty patterns, sorted as the trie reads
+// them.
+void PatternAutomaton::SortPatterns(
+    const std::vector<std::string_view>& patterns) {
   keyed_.clear();
   for (uint32_t i = 0; i < patterns.size(); ++i) {
     if (!patterns[i].empty()) {
-      keyed_.push_back({SortKey(patterns[i], backward), i});
+      keyed_.push_back({SortKey(patterns[i], reading_), i});
     }
   }
   std::sort(keyed_.begin(), keyed_.end(),
             [&](const KeyedPattern& a, const KeyedPattern& b) {
               if (a.key != b.key) return a.key < b.key;
-              return ReadLess(patterns[a.index], patterns[b.index], backward);
+              return ReadLess(patterns[a.index], patterns[b.index], reading_);
             });
   order_.clear();
   for (const KeyedPattern& k : keyed_) order_.push_back(k.index);
+}
 
-  // In sorted order, a pattern adds the nodes for depths lcp + 1 to its
-  // length, where lcp is its common prefix with the pattern before it (an
-  // equal pattern adds none).
+// In sorted order, a pattern adds the nodes for depths lcp + 1 to its
+// length, where lcp is its common prefix with the pattern before it (an
+// equal pattern adds none). Sets lcp_ and depth_; returns the node count.
+size_t PatternAutomaton::CountNodes(
+    const std::vector<std::string_view>& patterns) {
   lcp_.assign(order_.size(), 0);
   size_t node_count = 1;
   for (size_t i = 0; i < order_.size(); ++i) {
     const std::string_view text = patterns[order_[i]];
     if (i > 0) {
-      lcp_[i] = CommonPrefix(patterns[order_[i - 1]], text, backward);
+      lcp_[i] = CommonPrefix(patterns[order_[i - 1]], text, reading_);
     }
     depth_ = std::max(depth_, text.size());
     node_count += text.size() - lcp_[i];
   }
+  return node_count;
+}
+
+// Numbers the nodes breadth first and gives each its label and its number
+// of children.
+bool PatternAutomaton::NumberNodes(
+    const std::vector<std::string_view>& patterns, size_t node_count,
+    std::vector<State>* ends, const std::function<bool()>& keep_going) {
   // First node number of each depth, then numbers handed out in sorted
   // order, which keeps each level in byte order.
   next_at_depth_.assign(depth_ + 2, 0);
@@ -129,7 +155,7 @@ bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
     const std::string_view text = patterns[order_[i]];
     for (size_t d = lcp_[i] + 1; d <= text.size(); ++d) {
       const uint32_t id = next_at_depth_[d]++;
-      labels_[id] = At(text, d - 1, backward);
+      labels_[id] = At(text, d - 1, reading_);
       ++nodes_[next_at_depth_[d - 1] - 1].child_count;
     }
     (*ends)[order_[i]] = next_at_depth_[text.size()] - 1;
@@ -139,6 +165,11 @@ bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
       if (!keep_going()) return false;
     }
   }
+  return true;
+}
+
+// A node's children follow those of the nodes numbered before it.
+void PatternAutomaton::LinkChildren() {
   State next_child = 1;
   for (Node& node : nodes_) {
     node.first_child = next_child;
@@ -148,32 +179,48 @@ bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
   for (State c = 1; c <= nodes_[0].child_count; ++c) {
     root_children_[labels_[c]] = c;
   }
+}
 
-  // The byte symbols and the table's shape.
+// The table's symbol of each label byte, numbered from 1 in node order (0
+// for bytes no pattern holds). Sets the symbol of each fed byte and the
+// width of a table row, the next power of two.
+std::array<uint32_t, 256> PatternAutomaton::ChooseSymbols() {
   std::array<uint32_t, 256> label_symbol{};
   uint32_t symbol_count = 1;
-  for (size_t c = 1; c < node_count; ++c) {
+  for (size_t c = 1; c < nodes_.size(); ++c) {
     if (label_symbol[labels_[c]] == 0)
       label_symbol[labels_[c]] = symbol_count++;
   }
   for (int b = 0; b < 256; ++b) symbols_[b] = label_symbol[fold_[b]];
   while ((uint32_t{1} << row_shift_) < symbol_count) ++row_shift_;
+  return label_symbol;
+}
+
+// Rows for as many of the shallowest nodes as fit in `table_bytes`.
+void PatternAutomaton::SizeTable(size_t table_bytes) {
   const size_t width = size_t{1} << row_shift_;
-  table_rows_ = static_cast<State>(std::min(
-      node_count, std::max<size_t>(1, table_bytes / (sizeof(State) * width))));
-  // Every row is written below (the root's first): no need to clear them.
-  // Room grows in powers of two, as fresh memory is slow to map and builds
-  // of about the same size follow one another.
+  table_rows_ = static_cast<State>(
+      std::min(nodes_.size(),
+               std::max<size_t>(1, table_bytes / (sizeof(State) * width))));
+  // Every row is written by LinkFailures (the root's first): no need to
+  // clear them. Room grows in powers of two, as fresh memory is slow to map
+  // and builds of about the same size follow one another.
   if (size_t{table_rows_} * width > table_capacity_) {
     table_capacity_ = std::bit_ceil(size_t{table_rows_} * width);
     table_.reset(new State[table_capacity_]);
   }
   std::fill(table_.get(), table_.get() + width, kRoot);
+}
 
-  // Level by level: a node's failure link is the longest proper suffix of
-  // its text that is also a node, found by stepping its parent's link with
-  // the node's byte; a table row is its link's row plus its own children.
-  // Both only need lower-numbered nodes.
+// Level by level: a node's failure link is the longest proper suffix of its
+// text that is also a node, found by stepping its parent's link with the
+// node's byte; a table row is its link's row plus its own children. Both
+// only need lower-numbered nodes.
+bool PatternAutomaton::LinkFailures(
+    const std::array<uint32_t, 256>& label_symbol,
+    const std::function<bool()>& keep_going) {
+  const size_t node_count = nodes_.size();
+  const size_t width = size_t{1} << row_shift_;
   auto step = [&](State f, unsigned char label) {
     while (f >= table_rows_) {
       const State target = Child(f, label);
@@ -201,7 +248,6 @@ bool PatternAutomaton::Build(const std::vector<std::string_view>& patterns,
     }
     if (v % kBuildPollEvery == 0 && v != 0 && !keep_going()) return false;
   }
-  marks_.assign(node_count, 0);
   return true;
 }
 
@@ -304,9 +350,9 @@ PatternAutomaton::State PatternAutomaton::DeepStep(State v,
 
 PatternAutomaton::State PatternAutomaton::Feed(State state,
                                                std::string_view chunk,
-                                               bool backward,
+                                               Reading reading,
                                                unsigned char* marks) const {
-  if (backward) {
+  if (reading == Reading::kBackward) {
     return marks != nullptr ? Scan<true, true>(state, chunk, marks)
                             : Scan<true, false>(state, chunk, marks);
   }
@@ -316,9 +362,9 @@ PatternAutomaton::State PatternAutomaton::Feed(State state,
 
 void PatternAutomaton::FeedLanes(
     std::array<State, kLanes>* states,
-    const std::array<std::string_view, kLanes>& chunks, bool backward,
+    const std::array<std::string_view, kLanes>& chunks, Reading reading,
     unsigned char* marks) const {
-  if (backward) {
+  if (reading == Reading::kBackward) {
     ScanLanes<true>(states, chunks, marks);
   } else {
     ScanLanes<false>(states, chunks, marks);
@@ -331,12 +377,12 @@ void PatternAutomaton::MergeMarks(const std::vector<unsigned char>& marks) {
 }
 
 void PatternAutomaton::MarkInnerTexts(std::string_view pattern) {
-  if (pattern.empty() || backward_) return;
-  State v =
-      Feed(kRoot, pattern.substr(0, pattern.size() - 1), false, marks_.data());
+  if (pattern.empty() || reading_ == Reading::kBackward) return;
+  State v = Feed(kRoot, pattern.substr(0, pattern.size() - 1),
+                 Reading::kForward, marks_.data());
   // At the last byte the state is the pattern's own node; only its proper
   // suffixes occur inside it there.
-  v = Feed(v, pattern.substr(pattern.size() - 1), false, nullptr);
+  v = Feed(v, pattern.substr(pattern.size() - 1), Reading::kForward, nullptr);
   marks_[nodes_[v].fail] = 1;
 }
 
@@ -371,7 +417,7 @@ void PatternAutomaton::LongestMarkedPrefixes(
 PatternAutomaton::State PatternAutomaton::Find(std::string_view s) const {
   State v = kRoot;
   for (size_t i = 0; i < s.size() && (i == 0 || v != kRoot); ++i) {
-    v = Child(v, At(s, i, backward_));
+    v = Child(v, At(s, i, reading_));
   }
   return v;
 }

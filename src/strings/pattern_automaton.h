@@ -10,31 +10,44 @@
 
 namespace mavoscan {
 
+// How patterns and texts are read: from the first byte to the last, or from
+// the last to the first.
+enum class Reading { kForward, kBackward };
+
+// Whether fed bytes are upper-cased before they are matched.
+enum class CaseMatch { kExact, kFolded };
+
 // A multi-pattern matcher (a trie of the patterns with failure links) that
 // tells, after texts have been fed through it, which prefixes of the
-// patterns occur in them. Memory is about 10 bytes per trie node, so linear
-// in the pattern bytes however long a pattern is; a rebuild reuses the
-// memory of the previous build.
+// patterns occur in them. Memory is 14 bytes per trie node (the node, its
+// label and its mark), so linear in the pattern bytes however long a
+// pattern is, plus the transition table; a rebuild reuses the memory of the
+// previous build.
 class PatternAutomaton {
  public:
   using State = uint32_t;
   static constexpr State kRoot = 0;
+  static constexpr size_t kSmallTable = size_t{512} << 10;
+
+  // The shallowest nodes get a complete transition table of at most
+  // `table_bytes`, where a scan spends most of its steps: it costs its size
+  // to build and pays back on every byte fed. Patterns are always taken as
+  // they are; `case_match` applies to fed bytes only.
+  struct BuildOptions {
+    Reading reading = Reading::kForward;
+    CaseMatch case_match = CaseMatch::kExact;
+    size_t table_bytes = kSmallTable;
+  };
 
   PatternAutomaton();
 
-  // Builds the trie of `patterns` (repeats allowed), each read from its
-  // last byte to its first when `backward`, and sets (*ends)[i] to the node
-  // of patterns[i]. With `fold_case`, fed bytes are upper-cased before
-  // matching; patterns are always taken as they are. `keep_going` is called
-  // now and then during a long build; when it returns false the build
-  // stops and Build returns false. The shallowest nodes get a complete
-  // transition table of at most `table_bytes`, where a scan spends most of
-  // its steps: it costs its size to build and pays back on every byte fed.
-  static constexpr size_t kSmallTable = size_t{512} << 10;
-  bool Build(const std::vector<std::string_view>& patterns, bool backward,
-             bool fold_case, std::vector<State>* ends,
-             const std::function<bool()>& keep_going,
-             size_t table_bytes = kSmallTable);
+  // Builds the trie of `patterns` (repeats allowed), each read as
+  // `options.reading` says, and sets (*ends)[i] to the node of patterns[i].
+  // `keep_going` is called now and then during a long build; when it
+  // returns false the build stops and Build returns false.
+  bool Build(const std::vector<std::string_view>& patterns,
+             const BuildOptions& options, std::vector<State>* ends,
+             const std::function<bool()>& keep_going);
   size_t node_count() const { return nodes_.size(); }
   // The length of the longest pattern: a state never stands for more of the
   // text than this many bytes.
@@ -44,7 +57,7 @@ class PatternAutomaton {
   // first), sets marks[node] for every node reached when `marks` is not
   // null, and returns the state after it. Const, so that several threads
   // may feed at once, each with marks of its own (node_count() bytes).
-  State Feed(State state, std::string_view chunk, bool backward,
+  State Feed(State state, std::string_view chunk, Reading reading,
              unsigned char* marks) const;
   // Feeds several chunks at once, chunk j from (*states)[j], and sets
   // (*states)[j] to the state after it; marks as Feed does. The steps of
@@ -53,15 +66,14 @@ class PatternAutomaton {
   static constexpr size_t kLanes = 8;
   void FeedLanes(std::array<State, kLanes>* states,
                  const std::array<std::string_view, kLanes>& chunks,
-                 bool backward, unsigned char* marks) const;
+                 Reading reading, unsigned char* marks) const;
   // The automaton's own marks.
   unsigned char* marks() { return marks_.data(); }
   bool marked(State node) const { return marks_[node] != 0; }
   void ClearMarks();
-  // Bytes of memory held, for reusing the larger of two automata.
+  // The number of nodes there is room for without growing, for reusing the
+  // larger of two automata.
   size_t capacity() const { return nodes_.capacity(); }
-  // Gives all memory back; the automaton is then empty.
-  void Release() { *this = PatternAutomaton(); }
   // Adds the marks of another feed.
   void MergeMarks(const std::vector<unsigned char>& marks);
 
@@ -82,6 +94,18 @@ class PatternAutomaton {
 
  private:
   void Reset();
+  // The steps of Build, in order.
+  void SortPatterns(const std::vector<std::string_view>& patterns);
+  size_t CountNodes(const std::vector<std::string_view>& patterns);
+  bool NumberNodes(const std::vector<std::string_view>& patterns,
+                   size_t node_count, std::vector<State>* ends,
+                   const std::function<bool()>& keep_going);
+  void LinkChildren();
+  std::array<uint32_t, 256> ChooseSymbols();
+  void SizeTable(size_t table_bytes);
+  bool LinkFailures(const std::array<uint32_t, 256>& label_symbol,
+                    const std::function<bool()>& keep_going);
+
   State Child(State node, unsigned char byte) const;
   State DeepStep(State node, unsigned char byte) const;
   template <bool kBackward, bool kMark>
@@ -105,7 +129,7 @@ class PatternAutomaton {
   std::vector<unsigned char> marks_;
   std::array<State, 256> root_children_{};
   size_t depth_ = 0;
-  bool backward_ = false;
+  Reading reading_ = Reading::kForward;
   // Byte mapping applied to fed bytes: identity or upper-casing.
   std::array<unsigned char, 256> fold_{};
   // The complete transition function of the shallowest nodes, over the

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
-#include <thread>
 
 #include "common/console.h"
+#include "common/side_task.h"
 #include "common/text.h"
 #include "strings/candidates.h"
 #include "strings/erasure.h"
@@ -53,17 +53,12 @@ class FirstSampleCheck {
  public:
   FirstSampleCheck(Platform& platform, const SampleEntry& sample,
                    std::string_view text)
-      : thread_([this, &platform, &sample, text] {
+      : task_([this, &platform, &sample, text] {
           ok_ = ReadSampleBytes(platform, sample, &bytes_, &scratch_, &err_);
           same_ = ok_ && SameText(bytes_, text);
         }) {}
-  ~FirstSampleCheck() { Wait(); }
-  FirstSampleCheck(const FirstSampleCheck&) = delete;
-  FirstSampleCheck& operator=(const FirstSampleCheck&) = delete;
 
-  void Wait() {
-    if (thread_.joinable()) thread_.join();
-  }
+  void Wait() { task_.Wait(); }
   // After Wait: whether the file was read, the error if not, whether it
   // still holds the text, and what it holds.
   bool ok() const { return ok_; }
@@ -80,7 +75,7 @@ class FirstSampleCheck {
   std::string bytes_;
   std::string scratch_;
   std::string err_;
-  std::thread thread_;  // last: started once the rest is in place
+  SideTask task_;  // last: started once the rest is in place
 };
 
 // Phase 1 tests the candidates against the first sample, Phase 2 against

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "strings/raw_strings.h"
-#include "strings/string_oracle.h"
+#include "support/string_oracle.h"
 
 namespace mavoscan {
 namespace {

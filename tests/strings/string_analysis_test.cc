@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "strings/string_oracle.h"
 #include "strings/string_test_util.h"
+#include "support/string_oracle.h"
 
 namespace mavoscan {
 namespace {

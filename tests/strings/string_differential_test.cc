@@ -12,8 +12,8 @@
 
 #include "strings/erasure.h"
 #include "strings/string_analysis.h"
-#include "strings/string_oracle.h"
 #include "strings/string_test_util.h"
+#include "support/string_oracle.h"
 
 namespace mavoscan {
 namespace {

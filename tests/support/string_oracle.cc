@@ -1,4 +1,4 @@
-#include "strings/string_oracle.h"
+#include "support/string_oracle.h"
 
 #include <algorithm>
 #include <cstdint>

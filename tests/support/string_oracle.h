@@ -1,5 +1,5 @@
-#ifndef MAVOSCAN_TESTS_STRINGS_STRING_ORACLE_H_
-#define MAVOSCAN_TESTS_STRINGS_STRING_ORACLE_H_
+#ifndef MAVOSCAN_TESTS_SUPPORT_STRING_ORACLE_H_
+#define MAVOSCAN_TESTS_SUPPORT_STRING_ORACLE_H_
 
 #include <string>
 #include <vector>
@@ -35,4 +35,4 @@ void OrderByLength(std::vector<std::string>* strings);
 }  // namespace oracle
 }  // namespace mavoscan
 
-#endif  // MAVOSCAN_TESTS_STRINGS_STRING_ORACLE_H_
+#endif  // MAVOSCAN_TESTS_SUPPORT_STRING_ORACLE_H_

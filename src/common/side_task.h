@@ -1,0 +1,44 @@
+#ifndef MAVOSCAN_COMMON_SIDE_TASK_H_
+#define MAVOSCAN_COMMON_SIDE_TASK_H_
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace mavoscan {
+
+// Work run on a thread of its own beside the thread that starts it, which
+// alone calls these methods. Only the starting thread shows progress and
+// watches the keyboard, so the work must not use the console or keyboard
+// of the Platform; to stop it early, the starter sets a flag the work
+// checks now and then. The work is waited for at the latest when the task
+// is destroyed.
+class SideTask {
+ public:
+  // How often WaitPolling calls its `poll` while the work runs.
+  static constexpr std::chrono::milliseconds kPollEvery{2};
+
+  explicit SideTask(std::function<void()> work);
+  ~SideTask() { Wait(); }
+  SideTask(const SideTask&) = delete;
+  SideTask& operator=(const SideTask&) = delete;
+
+  // Returns once the work has returned.
+  void Wait();
+  // Returns true once the work has returned, calling `poll` on this thread
+  // about every kPollEvery meanwhile. Returns false as soon as `poll` does,
+  // with the work possibly still running: stop it, then Wait.
+  bool WaitPolling(const std::function<bool()>& poll);
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable finished_signal_;
+  bool finished_ = false;
+  std::thread thread_;  // last: started once the rest is in place
+};
+
+}  // namespace mavoscan
+
+#endif  // MAVOSCAN_COMMON_SIDE_TASK_H_
