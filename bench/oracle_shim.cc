@@ -6,12 +6,12 @@
 
 namespace mavoscan {
 
-bool AnalyseStrings(Platform& platform, bool rescan,
+bool AnalyseStrings(Platform& platform, StringMode mode,
                     const std::vector<std::string>& inherited,
                     SampleSet* samples, std::vector<std::string>* strings,
-                    std::string* err) {
-  return OracleAnalyseStrings(platform, rescan, inherited, samples, strings,
-                              err);
+                    Failure* failure) {
+  return OracleAnalyseStrings(platform, mode, inherited, samples, strings,
+                              failure);
 }
 
 }  // namespace mavoscan

@@ -88,12 +88,10 @@ int RunTool(Platform& platform) {
   if (patterns.empty()) return kExitFailed;
 
   std::vector<std::string> strings;
-  std::string err;
   if (options.strings != StringMode::kNone &&
-      !AnalyseStrings(platform, options.strings == StringMode::kRescan,
-                      base.raw_strings, &collection.samples, &strings, &err)) {
-    platform.Write(err);
-    return kExitFailed;
+      !AnalyseStrings(platform, options.strings, base.raw_strings,
+                      &collection.samples, &strings, &failure)) {
+    return Fail(platform, failure);
   }
 
   PrintLine(platform, "Writing XML file <" + options.output_file + ">...");

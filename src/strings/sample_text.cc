@@ -12,14 +12,15 @@ constexpr int64_t kHalfReadLimit = kWholeReadLimit / 2;
 
 std::unique_ptr<ReadableFile> OpenSample(Platform& platform,
                                          const SampleEntry& sample,
-                                         std::string* err) {
+                                         Failure* failure) {
   if (!platform.FileExists(sample.path)) {
-    *err = "\r\n* Error: Unable to find file <" + sample.path + ">\r\n";
+    *failure = {true, "* Error: Unable to find file <" + sample.path + ">", {}};
     return nullptr;
   }
   std::unique_ptr<ReadableFile> file = platform.OpenForReading(sample.path);
   if (file == nullptr) {
-    *err = "\r\n* Error: Unable to open file <" + sample.path + ">\r\n";
+    *failure = {true, "* Error: Unable to open file <" + sample.path + ">", {}};
+    AddReason(platform, failure);
   }
   return file;
 }
@@ -34,8 +35,8 @@ void ReadPiece(ReadableFile& file, int64_t offset, size_t length,
 
 bool ReadSampleBytes(Platform& platform, const SampleEntry& sample,
                      std::string* bytes, std::string* scratch,
-                     std::string* err) {
-  std::unique_ptr<ReadableFile> file = OpenSample(platform, sample, err);
+                     Failure* failure) {
+  std::unique_ptr<ReadableFile> file = OpenSample(platform, sample, failure);
   if (file == nullptr) return false;
   const int64_t size = std::max<int64_t>(file->Size(), 0);
   // Room first: growing while reading would copy, and first-touched memory
@@ -54,15 +55,15 @@ bool ReadSampleBytes(Platform& platform, const SampleEntry& sample,
 }
 
 bool ReadSampleText(Platform& platform, const SampleEntry& sample,
-                    std::string* text, std::string* scratch, std::string* err) {
-  if (!ReadSampleBytes(platform, sample, text, scratch, err)) return false;
+                    std::string* text, std::string* scratch, Failure* failure) {
+  if (!ReadSampleBytes(platform, sample, text, scratch, failure)) return false;
   UpperCaseInPlace(text);
   return true;
 }
 
 bool CheckSampleReadable(Platform& platform, const SampleEntry& sample,
-                         std::string* err) {
-  return OpenSample(platform, sample, err) != nullptr;
+                         Failure* failure) {
+  return OpenSample(platform, sample, failure) != nullptr;
 }
 
 }  // namespace mavoscan

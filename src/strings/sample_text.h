@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/failure.h"
 #include "common/records.h"
 #include "platform/platform.h"
 
@@ -15,23 +16,23 @@ constexpr int64_t kWholeReadLimit = 10485760;
 
 // Reads `sample` as the string passes see it: its bytes (or head, "|" and
 // tail), upper-cased. A read that fails part-way leaves the bytes read so far
-// (a failed piece counts as empty). Returns false with *err set to the text
-// to print ("\r\n* Error: Unable to find file <path>\r\n" or "... open ...")
-// when the file is gone or cannot be opened. *text and *scratch (which holds
+// (a failed piece counts as empty). Returns false with *failure set ("*
+// Error: Unable to find file <path>" or "... open ...") when the file is
+// gone or cannot be opened. *text and *scratch (which holds
 // the tail while it is read) keep their memory from call to call.
 bool ReadSampleText(Platform& platform, const SampleEntry& sample,
-                    std::string* text, std::string* scratch, std::string* err);
+                    std::string* text, std::string* scratch, Failure* failure);
 
 // ReadSampleText without the upper-casing, for a pass that folds case
 // itself.
 bool ReadSampleBytes(Platform& platform, const SampleEntry& sample,
                      std::string* bytes, std::string* scratch,
-                     std::string* err);
+                     Failure* failure);
 
 // The two checks of ReadSampleText without reading: for a pass that needs
 // nothing from the sample's text but must fail where reading it would.
 bool CheckSampleReadable(Platform& platform, const SampleEntry& sample,
-                         std::string* err);
+                         Failure* failure);
 
 }  // namespace mavoscan
 

@@ -20,7 +20,6 @@ namespace {
 
 constexpr int kPresenceTickEvery = 23;
 constexpr int kErasureTickEvery = 33;
-constexpr std::string_view kAborted = "\r\nAborted...\r\n";
 
 // True when `bytes` upper-cased are `text`.
 bool SameText(std::string_view bytes, std::string_view text) {
@@ -40,8 +39,10 @@ int64_t Share(int64_t steps, uint64_t done, uint64_t total) {
   return static_cast<int64_t>(static_cast<long double>(steps) * done / total);
 }
 
-bool Abort(std::string* err) {
-  *err = std::string(kAborted);
+// Escape ends the run in the middle of a progress line, which the line
+// break before the message ends.
+bool Abort(Failure* failure) {
+  *failure = {true, "Aborted...", {}};
   return false;
 }
 
@@ -54,7 +55,8 @@ class FirstSampleCheck {
   FirstSampleCheck(Platform& platform, const SampleEntry& sample,
                    std::string_view text)
       : task_([this, &platform, &sample, text] {
-          ok_ = ReadSampleBytes(platform, sample, &bytes_, &scratch_, &err_);
+          ok_ =
+              ReadSampleBytes(platform, sample, &bytes_, &scratch_, &failure_);
           same_ = ok_ && SameText(bytes_, text);
         }) {}
 
@@ -62,7 +64,7 @@ class FirstSampleCheck {
   // After Wait: whether the file was read, the error if not, whether it
   // still holds the text, and what it holds.
   bool ok() const { return ok_; }
-  const std::string& err() const { return err_; }
+  const Failure& failure() const { return failure_; }
   bool same() const { return same_; }
   const std::string& bytes() const { return bytes_; }
   // Hands over the memory of what was read (mapped already) for the next
@@ -74,7 +76,7 @@ class FirstSampleCheck {
   bool same_ = false;
   std::string bytes_;
   std::string scratch_;
-  std::string err_;
+  Failure failure_;
   SideTask task_;  // last: started once the rest is in place
 };
 
@@ -84,7 +86,7 @@ class FirstSampleCheck {
 bool PresencePasses(Platform& platform, const SampleSet& samples,
                     FirstSampleCheck* first_check, int64_t k_count,
                     PresenceTracker* presence, std::string* scratch,
-                    std::string* err) {
+                    Failure* failure) {
   const int64_t n = static_cast<int64_t>(samples.size());
   ProgressTicks ticks(kPresenceTickEvery);
   std::optional<ProgressLine> line;
@@ -100,22 +102,22 @@ bool PresencePasses(Platform& platform, const SampleSet& samples,
     if (k == 0 && first_check != nullptr) {
       first_check->Wait();
       if (needs_text && !first_check->ok()) {
-        *err = first_check->err();
+        *failure = first_check->failure();
         return false;
       }
       // A read that failed still leaves the file readable when it opens.
       if (!needs_text && !first_check->ok() &&
-          !CheckSampleReadable(platform, sample, err)) {
+          !CheckSampleReadable(platform, sample, failure)) {
         return false;
       }
       text = first_check->bytes();
       settled = first_check->same();
     } else if (needs_text) {
-      if (!ReadSampleBytes(platform, sample, &bytes, scratch, err)) {
+      if (!ReadSampleBytes(platform, sample, &bytes, scratch, failure)) {
         return false;
       }
       text = bytes;
-    } else if (!CheckSampleReadable(platform, sample, err)) {
+    } else if (!CheckSampleReadable(platform, sample, failure)) {
       return false;
     }
     if (needs_text && !settled) {
@@ -123,10 +125,10 @@ bool PresencePasses(Platform& platform, const SampleSet& samples,
         ticks.ShowThrough(base + Share(k_count, done, total));
         return !EscapePressed(platform);
       };
-      if (!presence->Narrow(text, report)) return Abort(err);
+      if (!presence->Narrow(text, report)) return Abort(failure);
     }
     ticks.ShowThrough(base + k_count);
-    if (EscapePressed(platform)) return Abort(err);
+    if (EscapePressed(platform)) return Abort(failure);
     if (k == 0 && first_check != nullptr) first_check->GiveBuffer(&bytes);
     if (k == 0) {
       line->Finish();
@@ -141,7 +143,7 @@ bool PresencePasses(Platform& platform, const SampleSet& samples,
 bool ErasurePass(Platform& platform,
                  const std::vector<std::string_view>& accepted,
                  PresenceTracker* presence, int64_t k_count,
-                 std::vector<std::string_view>* survivors, std::string* err) {
+                 std::vector<std::string_view>* survivors, Failure* failure) {
   ProgressLine line(platform, "Erasing substrings...");
   ProgressTicks ticks(kErasureTickEvery);
   ticks.StartPhase(&line, 0, k_count);
@@ -151,20 +153,21 @@ bool ErasurePass(Platform& platform,
   };
   PatternAutomaton automaton = presence->TakeAutomaton();
   if (!EraseContained(accepted, *presence, report, &automaton, survivors)) {
-    return Abort(err);
+    return Abort(failure);
   }
   ticks.ShowThrough(k_count);
-  if (EscapePressed(platform)) return Abort(err);
+  if (EscapePressed(platform)) return Abort(failure);
   line.Finish();
   return true;
 }
 
 }  // namespace
 
-bool AnalyseStrings(Platform& platform, bool rescan,
+bool AnalyseStrings(Platform& platform, StringMode mode,
                     const std::vector<std::string>& inherited,
                     SampleSet* samples, std::vector<std::string>* strings,
-                    std::string* err) {
+                    Failure* failure) {
+  const bool rescan = mode == StringMode::kRescan;
   strings->clear();
   if (samples->empty()) return true;
   std::stable_sort(samples->begin(), samples->end(),
@@ -179,7 +182,8 @@ bool AnalyseStrings(Platform& platform, bool rescan,
   std::optional<FirstSampleCheck> first_check;
   if (rescan) {
     PrintLine(platform, "Scanning for raw strings...");
-    if (!ReadSampleText(platform, samples->front(), &backing, &scratch, err)) {
+    if (!ReadSampleText(platform, samples->front(), &backing, &scratch,
+                        failure)) {
       return false;
     }
     const int64_t fields = CutRawStrings(backing, &raw);
@@ -209,11 +213,11 @@ bool AnalyseStrings(Platform& platform, bool rescan,
     HiddenCursor hidden(platform);
     if (!PresencePasses(platform, *samples,
                         first_check ? &*first_check : nullptr, k_count,
-                        &presence, &scratch, err)) {
+                        &presence, &scratch, failure)) {
       return false;
     }
-    if (k_count > 0 &&
-        !ErasurePass(platform, accepted, &presence, k_count, &survivors, err)) {
+    if (k_count > 0 && !ErasurePass(platform, accepted, &presence, k_count,
+                                    &survivors, failure)) {
       return false;
     }
   }

@@ -4,24 +4,25 @@
 #include <string>
 #include <vector>
 
+#include "common/failure.h"
 #include "common/records.h"
 #include "platform/platform.h"
 
 namespace mavoscan {
 
 // The global-string analysis of a run. Orders *samples by size, smallest
-// first (stable). With `rescan` the raw strings are cut from the smallest
-// sample; otherwise `inherited` (the base definition's strings, upper-cased,
-// apostrophes already NUL) are the raw strings. Candidates are made, tested
-// against every sample and reduced to those no longer candidate contains;
-// *strings receives them, longest first. Prints the lines of the passes.
-// Returns false with *err set to the text to print (the line break that
-// ends the current line included) when a sample cannot be found or opened,
-// or when Escape is pressed; the cursor is shown again on every way out.
-bool AnalyseStrings(Platform& platform, bool rescan,
+// first (stable). With StringMode::kRescan the raw strings are cut from the
+// smallest sample; with kInherit `inherited` (the base definition's strings,
+// upper-cased, apostrophes already NUL) are the raw strings. Candidates are
+// made, tested against every sample and reduced to those no longer candidate
+// contains; *strings receives them, longest first. Prints the lines of the
+// passes. Returns false with *failure set when a sample cannot be found or
+// opened, or when Escape is pressed; the cursor is shown again on every way
+// out.
+bool AnalyseStrings(Platform& platform, StringMode mode,
                     const std::vector<std::string>& inherited,
                     SampleSet* samples, std::vector<std::string>* strings,
-                    std::string* err);
+                    Failure* failure);
 
 }  // namespace mavoscan
 

@@ -27,8 +27,8 @@ TEST(SampleText, LargeSamplesAreReadAsHeadAndTail) {
     fake.AddFile("s.bin", data);
     std::string text;
     std::string scratch;
-    std::string err;
-    ASSERT_TRUE(ReadSampleText(fake, {"s.bin", 0}, &text, &scratch, &err))
+    Failure failure;
+    ASSERT_TRUE(ReadSampleText(fake, {"s.bin", 0}, &text, &scratch, &failure))
         << row.name;
     const size_t half = kWholeReadLimit / 2;
     if (row.size <= static_cast<size_t>(kWholeReadLimit)) {
@@ -50,8 +50,8 @@ TEST(SampleText, UpperCasesAndKeepsNul) {
   fake.AddFile("s.bin", std::string("ab\0\x84\x94z\x81", 7));
   std::string text;
   std::string scratch;
-  std::string err;
-  ASSERT_TRUE(ReadSampleText(fake, {"s.bin", 0}, &text, &scratch, &err));
+  Failure failure;
+  ASSERT_TRUE(ReadSampleText(fake, {"s.bin", 0}, &text, &scratch, &failure));
   EXPECT_EQ(text, std::string("AB\0\x8e\x99Z\x9a", 7));
 }
 
@@ -62,13 +62,15 @@ TEST(SampleText, MissingAndUnreadableSamplesFail) {
   fake.AddFile(".hidden.bin", "data");
   std::string text;
   std::string scratch;
-  std::string err;
-  EXPECT_FALSE(ReadSampleText(fake, {"gone.bin", 4}, &text, &scratch, &err));
-  EXPECT_EQ(err, "\r\n* Error: Unable to find file <gone.bin>\r\n");
-  EXPECT_FALSE(ReadSampleText(fake, {".hidden.bin", 4}, &text, &scratch, &err));
-  EXPECT_EQ(err, "\r\n* Error: Unable to find file <.hidden.bin>\r\n");
-  EXPECT_FALSE(CheckSampleReadable(fake, {"locked.bin", 4}, &err));
-  EXPECT_EQ(err, "\r\n* Error: Unable to open file <locked.bin>\r\n");
+  Failure failure;
+  EXPECT_FALSE(
+      ReadSampleText(fake, {"gone.bin", 4}, &text, &scratch, &failure));
+  EXPECT_EQ(failure.text, "* Error: Unable to find file <gone.bin>");
+  EXPECT_FALSE(
+      ReadSampleText(fake, {".hidden.bin", 4}, &text, &scratch, &failure));
+  EXPECT_EQ(failure.text, "* Error: Unable to find file <.hidden.bin>");
+  EXPECT_FALSE(CheckSampleReadable(fake, {"locked.bin", 4}, &failure));
+  EXPECT_EQ(failure.text, "* Error: Unable to open file <locked.bin>");
 }
 
 }  // namespace

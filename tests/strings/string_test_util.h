@@ -9,9 +9,9 @@
 
 namespace mavoscan {
 
-using AnalyseFunction = bool (*)(Platform&, bool,
+using AnalyseFunction = bool (*)(Platform&, StringMode,
                                  const std::vector<std::string>&, SampleSet*,
-                                 std::vector<std::string>*, std::string*);
+                                 std::vector<std::string>*, Failure*);
 
 // One implementation of the analysis under test.
 struct Implementation {
@@ -22,7 +22,8 @@ struct Implementation {
 // The outcome of one analysis on a fake platform.
 struct AnalysisRun {
   bool ok = false;
-  std::string err;
+  Failure failure;
+  std::string err;  // the failure's text
   std::vector<std::string> strings;
   SampleSet samples;  // in the order the analysis left them
   std::string output;
@@ -47,8 +48,9 @@ inline AnalysisRun RunAnalysis(FakePlatform& fake, AnalyseFunction analyse,
                                SampleSet samples) {
   AnalysisRun run;
   run.samples = std::move(samples);
-  run.ok =
-      analyse(fake, rescan, inherited, &run.samples, &run.strings, &run.err);
+  run.ok = analyse(fake, rescan ? StringMode::kRescan : StringMode::kInherit,
+                   inherited, &run.samples, &run.strings, &run.failure);
+  run.err = run.failure.text;
   run.output = fake.output();
   run.screen = fake.screen_log();
   run.polls = fake.poll_count();

@@ -20,8 +20,6 @@ constexpr size_t kMinStringLength = 4;
 constexpr int kPresenceTickEvery = 23;
 constexpr int kErasureTickEvery = 33;
 
-constexpr std::string_view kAborted = "\r\nAborted...\r\n";
-
 bool IsPad(char c) { return c == '\0' || c == ' '; }
 
 bool IsStringChar(unsigned char c) {
@@ -46,14 +44,15 @@ std::string ReadPiece(ReadableFile& file, int64_t offset, size_t length) {
 }
 
 bool ReadSampleText(Platform& platform, const SampleEntry& sample,
-                    std::string* text, std::string* err) {
+                    std::string* text, Failure* failure) {
   if (!platform.FileExists(sample.path)) {
-    *err = "\r\n* Error: Unable to find file <" + sample.path + ">\r\n";
+    *failure = {true, "* Error: Unable to find file <" + sample.path + ">", {}};
     return false;
   }
   std::unique_ptr<ReadableFile> file = platform.OpenForReading(sample.path);
   if (file == nullptr) {
-    *err = "\r\n* Error: Unable to open file <" + sample.path + ">\r\n";
+    *failure = {true, "* Error: Unable to open file <" + sample.path + ">", {}};
+    AddReason(platform, failure);
     return false;
   }
   int64_t size = std::max<int64_t>(file->Size(), 0);
@@ -80,7 +79,7 @@ struct CandidateMaker {
 
 // The two presence passes. Blanks missing candidates in place.
 bool PresencePasses(Platform& platform, const SampleSet& samples,
-                    std::vector<std::string>* candidates, std::string* err) {
+                    std::vector<std::string>* candidates, Failure* failure) {
   const int64_t k_count = static_cast<int64_t>(candidates->size());
   const int64_t total =
       k_count *
@@ -91,7 +90,7 @@ bool PresencePasses(Platform& platform, const SampleSet& samples,
   auto line = std::make_unique<ProgressLine>(platform, "Phase 1...");
   for (const SampleEntry& sample : samples) {
     std::string text;
-    if (!ReadSampleText(platform, sample, &text, err)) return false;
+    if (!ReadSampleText(platform, sample, &text, failure)) return false;
     std::string last_found;
     for (int64_t j = 1; j <= k_count; ++j) {
       ++visits;
@@ -101,7 +100,7 @@ bool PresencePasses(Platform& platform, const SampleSet& samples,
         line->Show(percent);
         tick = 0;
         if (EscapePressed(platform)) {
-          *err = std::string(kAborted);
+          *failure = {true, "Aborted...", {}};
           return false;
         }
       }
@@ -224,10 +223,11 @@ void OrderByLength(std::vector<std::string>* strings) {
 
 }  // namespace oracle
 
-bool OracleAnalyseStrings(Platform& platform, bool rescan,
+bool OracleAnalyseStrings(Platform& platform, StringMode mode,
                           const std::vector<std::string>& inherited,
                           SampleSet* samples, std::vector<std::string>* strings,
-                          std::string* err) {
+                          Failure* failure) {
+  const bool rescan = mode == StringMode::kRescan;
   strings->clear();
   if (samples->empty()) return true;
   std::stable_sort(samples->begin(), samples->end(),
@@ -238,7 +238,7 @@ bool OracleAnalyseStrings(Platform& platform, bool rescan,
   if (rescan) {
     PrintLine(platform, "Scanning for raw strings...");
     std::string text;
-    if (!oracle::ReadSampleText(platform, samples->front(), &text, err)) {
+    if (!oracle::ReadSampleText(platform, samples->front(), &text, failure)) {
       return false;
     }
     raw = oracle::CutFields(text);
@@ -252,7 +252,7 @@ bool OracleAnalyseStrings(Platform& platform, bool rescan,
   std::vector<std::string> candidates = oracle::MakeCandidates(std::move(raw));
   {
     HiddenCursor hidden(platform);
-    if (!oracle::PresencePasses(platform, *samples, &candidates, err)) {
+    if (!oracle::PresencePasses(platform, *samples, &candidates, failure)) {
       return false;
     }
     const int64_t k_count = static_cast<int64_t>(candidates.size());
@@ -266,7 +266,7 @@ bool OracleAnalyseStrings(Platform& platform, bool rescan,
         return !EscapePressed(platform);
       });
       if (!finished) {
-        *err = std::string(oracle::kAborted);
+        *failure = {true, "Aborted...", {}};
         return false;
       }
       line.Finish();

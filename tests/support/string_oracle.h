@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/failure.h"
 #include "common/records.h"
 #include "platform/platform.h"
 
@@ -13,10 +14,10 @@ namespace mavoscan {
 // own string, searched in every whole sample text, and the all-pairs
 // erasure. Same contract and same console output as AnalyseStrings; the
 // tests and the benchmark compare the fast implementation against it.
-bool OracleAnalyseStrings(Platform& platform, bool rescan,
+bool OracleAnalyseStrings(Platform& platform, StringMode mode,
                           const std::vector<std::string>& inherited,
                           SampleSet* samples, std::vector<std::string>* strings,
-                          std::string* err);
+                          Failure* failure);
 
 namespace oracle {
 
