@@ -7,6 +7,7 @@
 # target are kept under build-fuzz/artifacts/. JOBS sets the build
 # parallelism (default 2).
 set -euo pipefail
+shopt -s nullglob
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 seconds="${1:-30}"
@@ -38,8 +39,8 @@ for corpus in "${root}"/tests/fuzz/corpus/*/; do
   log="${work}/${name}.log"
   echo "=== ${name}"
 
-  regressions="${root}/tests/fuzz/regressions/${name}"
-  if [[ -d "${regressions}" ]] && ! "${binary}" "${regressions}"/* >"${log}" 2>&1; then
+  regressions=("${root}/tests/fuzz/regressions/${name}"/*)
+  if ((${#regressions[@]} > 0)) && ! "${binary}" "${regressions[@]}" >"${log}" 2>&1; then
     tail -n 30 "${log}"
     failed+=("${name} (regression)")
     continue
