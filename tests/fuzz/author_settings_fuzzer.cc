@@ -12,7 +12,7 @@
 #include "fuzz/fuzz_check.h"
 #include "output/author_settings.h"
 #include "output/definition_writer.h"
-#include "xmlread/xml_entries.h"
+#include "xmlread/xml_scan.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace mavoscan;
@@ -22,12 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const DefinitionInfo placeholders = NewDefinitionInfo("BIN", 3);
   DefinitionInfo expected = placeholders;
-  for (const XmlEntry& entry : ParseXmlEntries(text)) {
-    const std::string path = UpperCase(entry.path);
-    if (path == "\\SETTINGS\\USER") expected.user = entry.value;
-    if (path == "\\SETTINGS\\E-MAIL") expected.email = entry.value;
-    if (path == "\\SETTINGS\\HOME") expected.home = entry.value;
-  }
+  ScanXmlEntries(
+      text, [&expected](std::string_view entry_path, std::string_view value) {
+        const std::string path = UpperCase(entry_path);
+        if (path == "\\SETTINGS\\USER") expected.user = value;
+        if (path == "\\SETTINGS\\E-MAIL") expected.email = value;
+        if (path == "\\SETTINGS\\HOME") expected.home = value;
+      });
 
   DefinitionInfo info = placeholders;
   ApplyAuthorSettings(fake, &info);

@@ -54,11 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   CheckUpperCase(text);
   CheckArguments(text);
+  // Names of more than 20 bytes are too long here.
+  auto too_long = [](const std::string& name) { return name.size() > 20; };
   RunOptions options;
-  std::string err;
-  switch (ParseCommandLine(text, &options, &err, is_file)) {
+  Failure failure;
+  switch (ParseCommandLine(text, &options, &failure, {is_file, too_long})) {
     case ParseOutcome::kError:
-      Require(err.starts_with("* Error: "), "error without its prefix");
+      Require(failure.text.starts_with("* Error: "),
+              "error without its prefix");
       break;
     case ParseOutcome::kHelp:
       break;
@@ -70,8 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                           ? options.definition_file
                                           : std::string(kNewDefinitionFile)),
               "wrong output file");
-      Require(options.scan_strings || !options.write_strings,
-              "strings written without being scanned");
+      Require(options.strings != StringMode::kInherit || options.refining,
+              "strings inherited without a base definition");
       break;
   }
   return 0;

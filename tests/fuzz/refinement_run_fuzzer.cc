@@ -2,9 +2,11 @@
 // a command line, failing file operations) and the promises that hold
 // however it ends: the exit code matches the transcript, the output and
 // backup names hold nothing or a whole file, and the definition the run
-// replaces survives under its own name or the backup name.
+// replaces survives under its own name or the backup name; no temporary
+// file is left behind.
 // Input: choices from the last bytes (sample count, faults, terminal, an
-// Escape press, files present before the run), then the command line, the
+// Escape press, one failing platform call, files present before the run),
+// then the command line, the
 // base definition and the samples, each ended by a backslash and another
 // byte ("\\" stands for one backslash).
 
@@ -59,7 +61,14 @@ bool HeldBefore(const Files& before, const std::string& data) {
 // does not start a run, which then must change no file.
 void CheckInvariants(const FakePlatform& fake, int exit_code,
                      const std::string& output_file, const Files& before,
-                     const Files& after) {
+                     const Files& after, bool deletes_work) {
+  // Only a failed delete may leave a temporary file for the next run.
+  if (deletes_work) {
+    for (const std::string& path : fake.AllFiles()) {
+      Require(path.find(kTemporaryPrefix) == std::string::npos,
+              "temporary file left behind");
+    }
+  }
   Require(exit_code == 0 || exit_code == 1, "exit code other than 0 or 1");
   Require((exit_code == 0) == fake.output().ends_with("Finished!\r\n"),
           "exit code does not match the transcript's end");
@@ -93,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint16_t faults = input.ConsumeIntegral<uint16_t>();
   const uint8_t extras = input.ConsumeIntegral<uint8_t>();
   const uint8_t escape_after = input.ConsumeIntegral<uint8_t>();
+  const uint8_t call_fault = input.ConsumeIntegral<uint8_t>();
 
   FakePlatform fake;
   std::set<std::string> names = {kBaseFile, kNewDefinitionFile, kBackupFile,
@@ -116,12 +126,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The output name as the run will see it, before any fault is set.
   RunOptions options;
-  std::string err;
-  const auto is_file = [&fake](const std::string& name) {
-    return fake.FileExists(name);
-  };
+  Failure failure;
+  const NameChecks name_checks{
+      [&fake](const std::string& name) { return fake.FileExists(name); },
+      [&fake](const std::string& name) { return fake.NameTooLong(name); }};
   std::string output_file;
-  if (ParseCommandLine(command_line, &options, &err, is_file) ==
+  if (ParseCommandLine(command_line, &options, &failure, name_checks) ==
       ParseOutcome::kRun) {
     output_file = options.output_file;
     names.insert(output_file);
@@ -142,8 +152,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                         ".bin");
   }
 
+  // And one platform call of any kind: the byte picks the kind and which of
+  // its calls fails.
+  constexpr int kCallKinds = static_cast<int>(FakeCall::kFind) + 1;
+  const auto failing_call = static_cast<FakeCall>(call_fault % kCallKinds);
+  if (call_fault != 0) fake.FailCall(failing_call, call_fault / kCallKinds + 1);
+
   const Files before = Snapshot(fake, names);
   const int exit_code = RunTool(fake);
-  CheckInvariants(fake, exit_code, output_file, before, Snapshot(fake, names));
+  CheckInvariants(fake, exit_code, output_file, before, Snapshot(fake, names),
+                  call_fault == 0 || failing_call != FakeCall::kDelete);
   return 0;
 }

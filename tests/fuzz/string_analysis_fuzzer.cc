@@ -15,8 +15,8 @@
 #include "fakes/fake_platform.h"
 #include "fuzz/fuzz_check.h"
 #include "strings/string_analysis.h"
-#include "strings/string_oracle.h"
 #include "strings/string_test_util.h"
+#include "support/string_oracle.h"
 
 namespace mavoscan {
 namespace {
