@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -86,7 +87,10 @@ class PresenceTracker {
     std::vector<size_t> found;
     std::vector<uint32_t> marked_lengths;
   };
-  static constexpr size_t kWordOwner = size_t{1} << 62;
+  // The bit below the top one of size_t: no count of raw strings reaches it,
+  // on 32-bit systems either.
+  static constexpr size_t kWordOwner =
+      size_t{1} << (std::numeric_limits<size_t>::digits - 2);
   static constexpr size_t kNoCap = ~size_t{0};
 
   void UpdateAllGone();
