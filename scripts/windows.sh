@@ -26,7 +26,9 @@ if ((${#missing[@]} > 0)); then
     dpkg --add-architecture i386
   fi
   apt-get update
-  apt-get install -y --no-install-recommends "${missing[@]}"
+  # With the recommended packages, the way this script was tried; Wine
+  # without them was not.
+  apt-get install -y "${missing[@]}"
 fi
 
 echo "=== build-windows"
