@@ -45,6 +45,8 @@ bool UsablePath(const std::string& path) {
 // The reason of the calling thread's last failed call, for FailureReason.
 thread_local std::string t_failure_reason;
 
+// Keeps the text of `error` as the reason of the failure about to be
+// returned, and leaves `error` as the last error for callers that look.
 void KeepReason(DWORD error) {
   t_failure_reason.clear();
   if (error == ERROR_SUCCESS) return;
@@ -55,9 +57,10 @@ void KeepReason(DWORD error) {
                      text, sizeof text, nullptr);
   if (length == 0) {
     t_failure_reason = "system error " + std::to_string(error);
-    return;
+  } else {
+    t_failure_reason = TrimSystemMessage(std::string_view(text, length));
   }
-  t_failure_reason = TrimSystemMessage(std::string_view(text, length));
+  SetLastError(error);
 }
 
 // Keeps GetLastError's text as the reason of the failure about to be
@@ -267,13 +270,16 @@ void ShowCursorAgain() {
   SetConsoleCursorInfo(g_console_out, &info);
 }
 
-// Ctrl+C, Ctrl+Break and closing the window end the process once the
-// handler returns FALSE; before that the cursor comes back and the
-// temporary file goes.
+// Ctrl+C, Ctrl+Break and closing the window end the process; before that
+// the cursor comes back and the temporary file goes. The two keys end it
+// here with the code the system's own handler gives, which not every
+// console passes on when the handler returns FALSE.
 BOOL WINAPI RestoreOnControl(DWORD event) {
-  static_cast<void>(event);
   if (g_temporary_set.exchange(false)) DeleteFileA(g_temporary);
   ShowCursorAgain();
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
+    ExitProcess(STATUS_CONTROL_C_EXIT);
+  }
   return FALSE;
 }
 

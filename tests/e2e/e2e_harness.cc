@@ -357,7 +357,14 @@ PtyResult TempDir::RunOnTerminal(const std::vector<std::string>& args,
         (void)ignored;
         next_key = now + std::chrono::seconds(1);
       } else if (action == PtyAction::kSendInterrupt && !acted) {
-        kill(pid, SIGINT);
+        if (WindowsTool()) {
+          // Wine's console turns Ctrl+C typed on the terminal into the
+          // console's control event; a signal to Wine would not be one.
+          ssize_t ignored = write(master, "\x03", 1);
+          (void)ignored;
+        } else {
+          kill(pid, SIGINT);
+        }
       }
       acted = true;
     }

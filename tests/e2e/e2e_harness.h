@@ -51,7 +51,8 @@ struct RunSettings {
 };
 
 // What to do on the terminal once one of the trigger texts has appeared in
-// the tool's output.
+// the tool's output. An interrupt is SIGINT for a POSIX build and Ctrl+C
+// typed on the terminal for the Windows build.
 enum class PtyAction { kSendEscape, kSendInterrupt };
 
 // A fresh temporary directory (under $TMPDIR or /tmp) that is removed with

@@ -53,9 +53,6 @@ TEST(TerminalRun, EscapeAbortsTheStringPasses) {
 }
 
 TEST(TerminalRun, InterruptRestoresCursorAndTerminal) {
-  if (WindowsTool()) {
-    GTEST_SKIP() << "a POSIX signal to Wine is no console control event";
-  }
   TempDir dir;
   WriteLongSamples(dir);
   PtyResult run = dir.RunOnTerminal({"*.big"}, {"Phase", "Erasing"},
