@@ -72,11 +72,13 @@ class Platform {
   virtual std::string CommandLineText() = 0;
 
   // The leading part of `path` up to and including its last path separator
-  // ("/" on POSIX); empty when it has none.
+  // ("/" on POSIX; "\", ":" and "/" on Windows); empty when it has none.
   virtual std::string DirectoryPart(const std::string& path) = 0;
   // Bare names of the regular, non-hidden files that match `mask` (a name
-  // pattern with an optional directory in front), in ascending byte order.
-  // A directory that cannot be listed yields no names.
+  // pattern with an optional directory in front): on POSIX in ascending
+  // byte order, on Windows in the order the system's search gives them
+  // (hidden and system files passed over there). A directory that cannot
+  // be listed yields no names.
   virtual std::vector<std::string> FindFiles(const std::string& mask) = 0;
   // True when `name` is an existing regular, non-hidden file. Wildcards in
   // `name` are ordinary bytes.

@@ -46,6 +46,7 @@
 // thread reports progress, and so watches for a stop.
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -101,7 +102,10 @@ class PresenceTracker {
     PrefixSearch search;
     std::vector<size_t> found;
   };
-  static constexpr size_t kWordOwner = size_t{1} << 62;
+  // The bit below the top one of size_t: no count of raw strings reaches it,
+  // on 32-bit systems either.
+  static constexpr size_t kWordOwner =
+      size_t{1} << (std::numeric_limits<size_t>::digits - 2);
   static constexpr size_t kNoCap = ~size_t{0};
 
   void UpdateAllGone();

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,15 @@ TEST(CommandLineRun, ErrorsAndHelp) {
        illegal("/tmp/base.xml")},
   };
   for (const Row& row : rows) {
+    // Wine joins the arguments into one text with a backslash before every
+    // double quote, so quotes inside arguments never reach the Windows
+    // build as typed.
+    if (WindowsTool() && std::any_of(row.args.begin(), row.args.end(),
+                                     [](const std::string& arg) {
+                                       return arg.find('"') != arg.npos;
+                                     })) {
+      continue;
+    }
     TempDir dir;
     RunResult run = dir.Run(row.args);
     EXPECT_EQ(run.out, Join({Banner(), row.after_banner})) << row.name;

@@ -39,10 +39,23 @@ constexpr uid_t kNobody = 65534;
 // The child reports a failed set-up (exec, privilege drop) with this code.
 constexpr int kSetUpFailed = 125;
 
+// The words of MAVO_E2E_TOOL, or the built tool alone when it is unset.
+const std::vector<std::string>& ToolCommand() {
+  static const std::vector<std::string> command = [] {
+    std::vector<std::string> words;
+    const char* setting = getenv("MAVO_E2E_TOOL");
+    std::istringstream text(setting != nullptr ? setting : "");
+    for (std::string word; text >> word;) words.push_back(word);
+    if (words.empty()) words.push_back(TOOL_BINARY);
+    return words;
+  }();
+  return command;
+}
+
 std::vector<char*> MakeArgv(const std::vector<std::string>& args,
                             std::vector<std::string>* storage) {
   storage->clear();
-  storage->push_back(TOOL_BINARY);
+  *storage = ToolCommand();
   storage->insert(storage->end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& s : *storage) argv.push_back(s.data());
@@ -74,6 +87,8 @@ int ExitCodeOf(int status) {
 }
 
 }  // namespace
+
+bool WindowsTool() { return ToolCommand().back().ends_with(".exe"); }
 
 TempDir::TempDir() {
   const char* base = getenv("TMPDIR");
@@ -195,6 +210,12 @@ RunResult TempDir::Run(const std::vector<std::string>& args,
     return result;
   }
   bool drop = settings.drop_root && geteuid() == 0;
+  if (drop && WindowsTool()) {
+    // Wine refuses to run in a prefix that belongs to another user.
+    result.exit_code = kSetUpFailed;
+    result.err = "the Windows build cannot run as another user under Wine";
+    return result;
+  }
   result.started = time(nullptr);
   pid_t pid = fork();
   if (pid == 0) {
@@ -223,7 +244,7 @@ RunResult TempDir::Run(const std::vector<std::string>& args,
         ChildFail("cannot set the environment\n");
       }
     }
-    execv(argv[0], argv.data());
+    execvp(argv[0], argv.data());
     ChildFail("cannot run the tool\n");
   }
   close(out_pipe[1]);
@@ -301,7 +322,7 @@ PtyResult TempDir::RunOnTerminal(const std::vector<std::string>& args,
       ChildFail("cannot attach the terminal\n");
     }
     if (chdir(path_.c_str()) != 0) ChildFail("cannot enter the directory\n");
-    execv(argv[0], argv.data());
+    execvp(argv[0], argv.data());
     ChildFail("cannot run the tool\n");
   }
   if (pid < 0) {
@@ -336,7 +357,14 @@ PtyResult TempDir::RunOnTerminal(const std::vector<std::string>& args,
         (void)ignored;
         next_key = now + std::chrono::seconds(1);
       } else if (action == PtyAction::kSendInterrupt && !acted) {
-        kill(pid, SIGINT);
+        if (WindowsTool()) {
+          // Wine's console turns Ctrl+C typed on the terminal into the
+          // console's control event; a signal to Wine would not be one.
+          ssize_t ignored = write(master, "\x03", 1);
+          (void)ignored;
+        } else {
+          kill(pid, SIGINT);
+        }
       }
       acted = true;
     }

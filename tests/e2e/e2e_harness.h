@@ -36,7 +36,8 @@ struct PtyResult {
 
 struct RunSettings {
   // When the test runs as root, the tool runs as "nobody" instead, so that
-  // file permissions apply to it.
+  // file permissions apply to it. The Windows build cannot: its run then
+  // ends with exit code 125, as any failed set-up does.
   bool drop_root = false;
   int timeout_seconds = 300;
   // The largest file the tool may write (RLIMIT_FSIZE), 0 for no limit, and
@@ -50,7 +51,8 @@ struct RunSettings {
 };
 
 // What to do on the terminal once one of the trigger texts has appeared in
-// the tool's output.
+// the tool's output. An interrupt is SIGINT for a POSIX build and Ctrl+C
+// typed on the terminal for the Windows build.
 enum class PtyAction { kSendEscape, kSendInterrupt };
 
 // A fresh temporary directory (under $TMPDIR or /tmp) that is removed with
@@ -99,6 +101,13 @@ class TempDir {
  private:
   std::string path_;
 };
+
+// The tool runs as MAVO_E2E_TOOL says when it is set: its words are a
+// launcher and the program ("wine build-windows/mavoscan.exe"); otherwise
+// the tool is the native build. True when the program is the Windows build,
+// whose runs cannot show what only POSIX has (links, FIFOs, permissions,
+// signals, resource limits, preloaded libraries).
+bool WindowsTool();
 
 // The lines joined, each followed by CR LF, as the tool writes them.
 std::string Lines(std::initializer_list<std::string_view> lines);

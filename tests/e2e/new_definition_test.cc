@@ -278,7 +278,7 @@ TEST(NewDefinitionRun, OutputNameIsADirectory) {
                    "Pattern(s) found: 3", "Last Pattern end at offset: 22",
                    "Writing XML file <newtype.mavo.xml>...", "",
                    "* Error: unable to write file newtype.mavo.xml!",
-                   "         (Is a directory)"})}));
+                   Reason("Is a directory", "Access denied")})}));
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_TRUE(dir.IsDirectory(kOutput));
   EXPECT_EQ(dir.List(kOutput), (std::vector<std::string>{"keep.txt"}));

@@ -29,8 +29,11 @@ TEST(SampleCollectionRun, NothingUsableMatches) {
   TempDir dir;
   dir.MakeDir("dir.bin");
   dir.Write(".hidden.bin", FamilySample(0));
-  dir.Symlink("missing-target", "broken.bin");
-  dir.MakeFifo("pipe.bin");
+  // Windows knows neither; Wine shows both as files that cannot be opened.
+  if (!WindowsTool()) {
+    dir.Symlink("missing-target", "broken.bin");
+    dir.MakeFifo("pipe.bin");
+  }
   dir.Write("other.txt", FamilySample(1));
   RunResult run = dir.Run({"*.bin"});
   EXPECT_EQ(run.out, CollectionFailure({"", "* Error: no matching files!"}));
@@ -152,6 +155,9 @@ TEST(SampleCollectionRun, CommonExtension) {
     const char* name;
     std::vector<std::string> files;
     std::string ext;
+    // Windows drops dots and spaces at the end of a name it is given, so
+    // such a name found by the search cannot be opened again.
+    bool posix_only = false;
   };
   const Row rows[] = {
       {"same extension, any case", {"a.exe", "b.EXE", "c.Exe"}, "EXE"},
@@ -159,10 +165,11 @@ TEST(SampleCollectionRun, CommonExtension) {
       {"last piece after the last dot", {"a.tar.gz", "b.gz"}, "GZ"},
       {"no dot: the whole name", {"README", "readme"}, "README"},
       {"name without dot against one with", {"README", "README.txt"}, ""},
-      {"trailing dot: empty", {"a.", "b."}, ""},
-      {"spaces around the extension", {"a. bin ", "b.bin"}, "BIN"},
+      {"trailing dot: empty", {"a.", "b."}, "", true},
+      {"spaces around the extension", {"a. bin ", "b.bin"}, "BIN", true},
   };
   for (const Row& row : rows) {
+    if (row.posix_only && WindowsTool()) continue;
     TempDir dir;
     for (size_t i = 0; i < row.files.size(); ++i) {
       dir.Write(row.files[i], FamilySample(static_cast<int>(i)));

@@ -27,6 +27,12 @@ inline std::string Usage() {
   });
 }
 
+// The system's reason for a failure as the tool shows it: the POSIX text,
+// or Wine's for the Windows build.
+inline std::string Reason(const std::string& posix, const std::string& wine) {
+  return "         (" + (WindowsTool() ? wine : posix) + ")";
+}
+
 // The lines of a string analysis that ends with `found` strings: the raw
 // strings cut from the smallest sample (`raw` of them) when `rescan`.
 inline std::string StringPasses(bool rescan, int raw, int found) {
