@@ -182,16 +182,11 @@ char HexPair(const std::string& hex, size_t at) {
   return static_cast<char>(low < 0 ? high : high * 16 + low);
 }
 
-// Marks and stores the patterns. Each Bytes entry takes the first Pos entry
-// after it, so two Bytes entries followed by one Pos share that offset.
-// Returns false for a Bytes entry with no Pos after it.
-bool ApplyPatterns(const std::vector<PatternPart>& parts,
-                   BaseDefinition* base) {
-  PositionLimit& positions = base->positions;
-  std::string& block = base->base_block;
-  const int64_t size = static_cast<int64_t>(positions.size());
-  // Only the last pattern read decides the length, not the furthest one.
-  int64_t end = 0;
+// Pairs each Bytes entry with the first Pos entry after it, so two Bytes
+// entries followed by one Pos share that offset. Returns false for a Bytes
+// entry with no Pos after it.
+bool PairPatterns(const std::vector<PatternPart>& parts,
+                  std::vector<DefinitionPattern>* patterns) {
   size_t pos_at = 0;
   for (size_t b = 0; b < parts.size(); ++b) {
     if (parts[b].is_pos) continue;
@@ -202,8 +197,28 @@ bool ApplyPatterns(const std::vector<PatternPart>& parts,
     if (pos_at == parts.size()) return false;
 
     const std::string& hex = parts[b].value;
-    const int64_t length = static_cast<int64_t>(hex.size() / 2);
-    const int64_t offset = ReadDecimal(parts[pos_at].value);
+    DefinitionPattern pattern;
+    pattern.bytes.resize(hex.size() / 2);
+    for (size_t i = 0; i < pattern.bytes.size(); ++i) {
+      pattern.bytes[i] = HexPair(hex, 2 * i);
+    }
+    pattern.pos = ReadDecimal(parts[pos_at].value);
+    patterns->push_back(std::move(pattern));
+  }
+  return true;
+}
+
+// Marks and stores the patterns in the front block.
+void ApplyPatterns(const std::vector<DefinitionPattern>& patterns,
+                   BaseDefinition* base) {
+  PositionLimit& positions = base->positions;
+  std::string& block = base->base_block;
+  const int64_t size = static_cast<int64_t>(positions.size());
+  // Only the last pattern read decides the length, not the furthest one.
+  int64_t end = 0;
+  for (const DefinitionPattern& pattern : patterns) {
+    const int64_t length = static_cast<int64_t>(pattern.bytes.size());
+    const int64_t offset = pattern.pos;
     // Bytes that fall before offset 0 or beyond the front block are
     // dropped; the strings never grow.
     const int64_t first = std::max<int64_t>(offset, 0);
@@ -211,7 +226,7 @@ bool ApplyPatterns(const std::vector<PatternPart>& parts,
     for (int64_t at = first; at < last; ++at) {
       positions.Allow(static_cast<size_t>(at));
       block[static_cast<size_t>(at)] =
-          HexPair(hex, static_cast<size_t>(2 * (at - offset)));
+          pattern.bytes[static_cast<size_t>(at - offset)];
     }
     end = offset + length;
   }
@@ -219,6 +234,29 @@ bool ApplyPatterns(const std::vector<PatternPart>& parts,
   if (cut < size) {
     positions.Shorten(static_cast<size_t>(cut));
     block.resize(static_cast<size_t>(cut));
+  }
+}
+
+// Reads and checks what LoadDefinition and ReadDefinitionContent share.
+bool ReadEntries(Platform& platform, const std::string& name, bool keep_strings,
+                 DefinitionEntries* found,
+                 std::vector<DefinitionPattern>* patterns, std::string* err) {
+  std::string text;
+  if (!ReadXmlText(platform, name, &text)) {
+    *err = "cannot read the definition " + name;
+    return false;
+  }
+  *found = CollectEntries(std::move(text), keep_strings);
+  // Only the root's name is checked, and only its first five bytes: a BOM,
+  // a declaration followed by a lone line feed or any text before the root
+  // gives entry 1 the empty path.
+  if (found->count == 0 || !found->rooted) {
+    *err = name + " is not a definition: it has no Mavo root element";
+    return false;
+  }
+  if (!PairPatterns(found->pattern_parts, patterns)) {
+    *err = name + " is malformed: a pattern's Bytes have no Pos after them";
+    return false;
   }
   return true;
 }
@@ -232,15 +270,13 @@ bool LoadDefinition(Platform& platform, const std::string& name,
   base->positions = PositionLimit(kFrontBlockSize);
   base->base_block.assign(kFrontBlockSize, ' ');
 
-  std::string text;
-  if (!ReadXmlText(platform, name, &text)) return false;
   const bool inherit_strings = mode == StringMode::kInherit;
-  const DefinitionEntries found =
-      CollectEntries(std::move(text), inherit_strings);
-  // Only the root's name is checked, and only its first five bytes: a BOM,
-  // a declaration followed by a lone line feed or any text before the root
-  // gives entry 1 the empty path.
-  if (found.count == 0 || !found.rooted) return false;
+  DefinitionEntries found;
+  std::vector<DefinitionPattern> patterns;
+  std::string err;
+  if (!ReadEntries(platform, name, inherit_strings, &found, &patterns, &err)) {
+    return false;
+  }
 
   // A field the file lacks keeps its value.
   auto copy = [&found](Field field, std::string* target) {
@@ -257,19 +293,36 @@ bool LoadDefinition(Platform& platform, const std::string& name,
     base->file_num = ReadDecimal(*found.fields[kFileNum]);
   }
 
-  if (!ApplyPatterns(found.pattern_parts, base)) return false;
+  ApplyPatterns(patterns, base);
 
   base->check_strings = found.fields[kCheckStrings] == "True";
   if (inherit_strings && base->check_strings) {
     for (const std::string& value : found.strings) {
-      std::string upper = value;
-      // The writer stores NUL bytes as apostrophes.
-      std::replace(upper.begin(), upper.end(), '\'', '\0');
-      UpperCaseInPlace(&upper);
-      base->raw_strings.push_back(std::move(upper));
+      base->raw_strings.push_back(SearchedString(value));
     }
   }
   return true;
+}
+
+bool ReadDefinitionContent(Platform& platform, const std::string& name,
+                           DefinitionContent* content, std::string* err) {
+  DefinitionEntries found;
+  if (!ReadEntries(platform, name, /*keep_strings=*/true, &found,
+                   &content->patterns, err)) {
+    return false;
+  }
+  content->file_type = found.fields[kFileType].value_or("");
+  content->check_strings = found.fields[kCheckStrings] == "True";
+  content->strings = std::move(found.strings);
+  return true;
+}
+
+std::string SearchedString(std::string_view written) {
+  std::string upper(written);
+  // The writer stores NUL bytes as apostrophes.
+  std::replace(upper.begin(), upper.end(), '\'', '\0');
+  UpperCaseInPlace(&upper);
+  return upper;
 }
 
 }  // namespace mavoscan

@@ -161,5 +161,53 @@ TEST(DefinitionLoader, InheritedStrings) {
   }
 }
 
+TEST(DefinitionLoader, ContentKeepsPatternsOneByOne) {
+  const struct {
+    const char* name;
+    std::string text;
+    bool ok;
+    std::vector<std::pair<std::string, int64_t>> patterns;
+  } rows[] = {
+      // Adjacent patterns stay two, unlike in the merged front block.
+      {"adjacent",
+       Definition("", {"4D5A@0", "9000@2"}),
+       true,
+       {{"MZ", 0}, {std::string("\x90\0", 2), 2}}},
+      {"shared Pos",
+       Definition("", {"41@", "42@7"}),
+       true,
+       {{"A", 7}, {"B", 7}}},
+      // Not clipped to the front block either way.
+      {"outside the block",
+       Definition("", {"41@-3", "42@5000"}),
+       true,
+       {{"A", -3}, {"B", 5000}}},
+      {"odd hex digit dropped", Definition("", {"414@1"}), true, {{"A", 1}}},
+      {"no Pos", Definition("", {"41@1", "42@"}), false, {}},
+      {"no root", "<x><FrontBlock>1</FrontBlock></x>", false, {}},
+  };
+  for (const auto& row : rows) {
+    FakePlatform fake;
+    fake.AddFile("d.xml", row.text);
+    DefinitionContent content;
+    std::string err;
+    ASSERT_EQ(ReadDefinitionContent(fake, "d.xml", &content, &err), row.ok)
+        << row.name;
+    EXPECT_EQ(err.empty(), row.ok) << row.name;
+    std::vector<std::pair<std::string, int64_t>> patterns;
+    for (const DefinitionPattern& p : content.patterns) {
+      patterns.emplace_back(p.bytes, p.pos);
+    }
+    if (row.ok) {
+      EXPECT_EQ(patterns, row.patterns) << row.name;
+    }
+  }
+  FakePlatform fake;
+  DefinitionContent content;
+  std::string err;
+  EXPECT_FALSE(ReadDefinitionContent(fake, "gone.xml", &content, &err));
+  EXPECT_NE(err.find("gone.xml"), std::string::npos) << err;
+}
+
 }  // namespace
 }  // namespace mavoscan
