@@ -1,0 +1,69 @@
+#ifndef MAVOSCAN_CHECK_FILE_VERIFIER_H_
+#define MAVOSCAN_CHECK_FILE_VERIFIER_H_
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "xmlread/definition_loader.h"
+
+namespace mavoscan {
+
+// A pattern whose bytes a file does not hold at the pattern's offset.
+struct PatternMiss {
+  // Index into DefinitionContent::patterns.
+  size_t pattern = 0;
+  // The bytes the file holds there: as many as the pattern has, fewer when
+  // the file ends first.
+  std::string found;
+  bool file_too_short = false;
+};
+
+// How one file fared against a definition.
+struct FileVerdict {
+  std::string path;
+  std::vector<PatternMiss> failed_patterns;
+  // Indexes into DefinitionContent::strings of the global strings the file
+  // lacks; always empty when the definition does not check strings.
+  std::vector<size_t> missing_strings;
+
+  bool Matches() const {
+    return failed_patterns.empty() && missing_strings.empty();
+  }
+};
+
+// Tests files against one definition, the way a file is identified: every
+// pattern's bytes lie at its Pos, and, when CheckStrings is True, every
+// global string occurs in the file's text as the scanner reads a sample
+// (upper-cased; head and tail of a file over kWholeReadLimit).
+class FileVerifier {
+ public:
+  // `definition` must outlive the verifier.
+  explicit FileVerifier(const DefinitionContent& definition);
+
+  // Returns false with *err set when the definition holds something no file
+  // can be tested against (a pattern at a negative offset).
+  bool Usable(std::string* err) const;
+
+  // Tests the file `path`. Returns false with *err set when it cannot be
+  // opened or read.
+  bool Verify(Platform& platform, const std::string& path, FileVerdict* verdict,
+              std::string* err);
+
+ private:
+  const DefinitionContent& definition_;
+  // The strings as looked for; empty when strings are not checked.
+  std::vector<std::string> searched_;
+  // The leading bytes read in one go: up to the end of the furthest pattern
+  // that lies within the front block.
+  size_t front_length_ = 0;
+  // Kept from file to file for their memory.
+  std::string front_;
+  std::string text_;
+  std::string scratch_;
+};
+
+}  // namespace mavoscan
+
+#endif  // MAVOSCAN_CHECK_FILE_VERIFIER_H_

@@ -1,0 +1,153 @@
+#include "check/run_check.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_platform.h"
+
+namespace mavoscan {
+namespace {
+
+// "MV" at 0 and "1" at 2047; the string "Shared'Text" (NUL for the
+// apostrophe).
+constexpr char kDefinition[] =
+    "<Mavo><Info><FileType>T</FileType></Info>"
+    "<General><CheckStrings>True</CheckStrings></General><FrontBlock>"
+    "<Pattern><Bytes>4D56</Bytes><Pos>0</Pos></Pattern>"
+    "<Pattern><Bytes>31</Bytes><Pos>2047</Pos></Pattern></FrontBlock>"
+    "<GlobalStrings><String>Shared'Text</String></GlobalStrings></Mavo>";
+
+std::string Sample(char first, char last, bool with_string = true) {
+  std::string data(2048, '.');
+  data.replace(0, 2, {'M', first});
+  data[2047] = last;
+  if (with_string) data.replace(100, 11, std::string("shared\0text", 11));
+  return data;
+}
+
+struct CheckRun {
+  int exit_code;
+  std::string output;
+};
+
+CheckRun Check(const std::string& command_line) {
+  FakePlatform fake;
+  fake.AddFile("d.mavo.xml", kDefinition);
+  fake.AddFile("bad.xml",
+               "<Mavo><FrontBlock><Pattern><Bytes>41</Bytes></Pattern>"
+               "</FrontBlock></Mavo>");
+  fake.AddFile("other.xml", "<html><p>text</p></html>");
+  fake.AddFile("neg.xml",
+               "<Mavo><FrontBlock><Pattern><Bytes>41</Bytes><Pos>-2</Pos>"
+               "</Pattern></FrontBlock></Mavo>");
+  fake.AddFile("in/a.bin", Sample('V', '1'));
+  fake.AddFile("in/b.bin", Sample('V', '1'));
+  fake.AddFile("odd/c.bin", Sample('W', '1', /*with_string=*/false));
+  fake.AddFile("odd/d.bin", "MV");
+  fake.AddFile("no/x.bin", Sample('Z', '1'));
+  fake.AddFile("locked/y.bin", Sample('V', '1'));
+  fake.MakeUnreadable("locked/y.bin");
+  fake.SetCommandLine(command_line);
+  CheckRun run;
+  run.exit_code = RunCheck(fake);
+  run.output = fake.output();
+  return run;
+}
+
+TEST(RunCheck, ExitCodesAndMessages) {
+  const struct {
+    const char* name;
+    std::string command_line;
+    int exit_code;
+    std::string output_part;
+  } rows[] = {
+      {"all match", "d.mavo.xml in/*", 0, "2 of 2 match\n"},
+      {"one fails", "d.mavo.xml in/* odd/c.bin", 1, "2 of 3 match\n"},
+      {"decoy rejected", "d.mavo.xml in/* --not no/*", 0,
+       "1 of 1 do not match\n"},
+      {"decoy matches", "d.mavo.xml --not in/a.bin --not no/*", 1,
+       "1 of 2 do not match; matching: in/a.bin\n"},
+      {"help", "d.mavo.xml --help", 0, "Usage: mavocheck"},
+      {"version", "--version", 0, "mavocheck 1.56\n"},
+      {"no arguments", "", 2, "mavocheck: error: no definition file given"},
+      {"no mask", "d.mavo.xml", 2, "mavocheck: error: no files mask given"},
+      {"unknown option", "d.mavo.xml in/* --strict", 2,
+       "mavocheck: error: unknown option --strict"},
+      {"--not without mask", "d.mavo.xml in/* --not", 2,
+       "mavocheck: error: --not needs a files mask"},
+      {"empty argument", "d.mavo.xml \"\" in/*", 2,
+       "mavocheck: error: an argument is empty"},
+      {"mask matches nothing", "d.mavo.xml in/* none/*", 2,
+       "mavocheck: error: no file matches none/*\n"},
+      {"no definition", "gone.xml in/*", 2,
+       "mavocheck: error: cannot read the definition gone.xml\n"},
+      {"not a definition", "other.xml in/*", 2,
+       "mavocheck: error: other.xml is not a definition"},
+      {"malformed definition", "bad.xml in/*", 2,
+       "mavocheck: error: bad.xml is malformed: a pattern's Bytes have no "
+       "Pos"},
+      {"negative offset", "neg.xml in/*", 2,
+       "mavocheck: error: neg.xml is malformed: pattern 1 lies at offset -2"},
+      {"unreadable file", "d.mavo.xml in/* --not locked/*", 2,
+       "mavocheck: error: cannot open locked/y.bin\n"},
+      {"-- ends the options", "d.mavo.xml -- --json", 2,
+       "no file matches --json"},
+  };
+  for (const auto& row : rows) {
+    const CheckRun run = Check(row.command_line);
+    EXPECT_EQ(run.exit_code, row.exit_code) << row.name;
+    EXPECT_NE(run.output.find(row.output_part), std::string::npos)
+        << row.name << "\n"
+        << run.output;
+    // An error is all there is to read; nothing half-done comes before it.
+    if (row.exit_code == 2) {
+      EXPECT_TRUE(run.output.starts_with("mavocheck: error: ")) << row.name;
+    }
+  }
+}
+
+TEST(RunCheck, TextReport) {
+  EXPECT_EQ(Check("d.mavo.xml in/a.bin odd/* --not no/* --not in/b.bin").output,
+            "Definition d.mavo.xml: 2 patterns, 1 global string (checked)\n"
+            "\n"
+            "in/a.bin: match\n"
+            "odd/c.bin: no match\n"
+            "  pattern 1 at offset 0: expected 4D56, found 4D57\n"
+            "  string 1 missing: \"Shared'Text\"\n"
+            "odd/d.bin: no match\n"
+            "  pattern 2 at offset 2047: expected 31, found nothing, file too "
+            "short\n"
+            "  string 1 missing: \"Shared'Text\"\n"
+            "1 of 3 match\n"
+            "\n"
+            "Files that must not match:\n"
+            "no/x.bin: no match\n"
+            "  pattern 1 at offset 0: expected 4D56, found 4D5A\n"
+            "in/b.bin: match\n"
+            "1 of 2 do not match; matching: in/b.bin\n");
+}
+
+TEST(RunCheck, JsonReportEscapesTexts) {
+  FakePlatform fake;
+  fake.AddFile("d.xml",
+               "<Mavo><Info><FileType>Say \"hi\"</FileType></Info><General>"
+               "<CheckStrings>True</CheckStrings></General><FrontBlock>"
+               "<Pattern><Bytes>41FF</Bytes><Pos>0</Pos></Pattern>"
+               "</FrontBlock><GlobalStrings><String>a\\\xE9</String>"
+               "</GlobalStrings></Mavo>");
+  fake.AddFile("f\x01.bin", "A");
+  fake.SetCommandLine("d.xml f* --json");
+  EXPECT_EQ(RunCheck(fake), 1);
+  EXPECT_EQ(fake.output(),
+            "{\"definition\":\"d.xml\",\"file_type\":\"Say \\\"hi\\\"\","
+            "\"patterns\":[{\"offset\":0,\"bytes\":\"41FF\"}],"
+            "\"check_strings\":true,\"strings\":[\"a\\\\\\u00E9\"],"
+            "\"files\":[{\"path\":\"f\\u0001.bin\",\"match\":false,"
+            "\"failed_patterns\":[{\"pattern\":1,\"offset\":0,"
+            "\"expected\":\"41FF\",\"found\":\"41\",\"file_too_short\":true}],"
+            "\"missing_strings\":[{\"string\":1,\"text\":\"a\\\\\\u00E9\"}]}],"
+            "\"matched\":0,\"not_files\":[],\"not_matched\":0,"
+            "\"passed\":false}\n");
+}
+
+}  // namespace
+}  // namespace mavoscan
