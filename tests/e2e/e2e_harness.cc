@@ -26,6 +26,9 @@
 #ifndef TOOL_BINARY
 #error "TOOL_BINARY must name the built tool"
 #endif
+#ifndef CHECK_BINARY
+#error "CHECK_BINARY must name the built checker"
+#endif
 #ifndef INTERRUPT_LIBRARY
 #error "INTERRUPT_LIBRARY must name the test library that interrupts writes"
 #endif
@@ -52,10 +55,26 @@ const std::vector<std::string>& ToolCommand() {
   return command;
 }
 
+// The command of the checker: the native build's, or the Windows build's
+// beside the scanner of MAVO_E2E_TOOL.
+std::vector<std::string> CheckerCommand() {
+  std::vector<std::string> words = ToolCommand();
+  std::string& program = words.back();
+  constexpr std::string_view kScannerExe = "mavoscan.exe";
+  if (program.ends_with(kScannerExe)) {
+    program.replace(program.size() - kScannerExe.size(), kScannerExe.size(),
+                    "mavocheck.exe");
+  } else {
+    words = {CHECK_BINARY};
+  }
+  return words;
+}
+
 std::vector<char*> MakeArgv(const std::vector<std::string>& args,
-                            std::vector<std::string>* storage) {
+                            std::vector<std::string>* storage,
+                            Program program = Program::kScanner) {
   storage->clear();
-  *storage = ToolCommand();
+  *storage = program == Program::kChecker ? CheckerCommand() : ToolCommand();
   storage->insert(storage->end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& s : *storage) argv.push_back(s.data());
@@ -202,7 +221,7 @@ RunResult TempDir::Run(const std::vector<std::string>& args,
                        const RunSettings& settings) const {
   RunResult result;
   std::vector<std::string> storage;
-  std::vector<char*> argv = MakeArgv(args, &storage);
+  std::vector<char*> argv = MakeArgv(args, &storage, settings.program);
   int out_pipe[2];
   int err_pipe[2];
   if (pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0) {

@@ -34,7 +34,11 @@ struct PtyResult {
   bool terminal_restored = false;  // ICANON and ECHO set again at the end
 };
 
+// The program a run starts.
+enum class Program { kScanner, kChecker };
+
 struct RunSettings {
+  Program program = Program::kScanner;
   // When the test runs as root, the tool runs as "nobody" instead, so that
   // file permissions apply to it. The Windows build cannot: its run then
   // ends with exit code 125, as any failed set-up does.

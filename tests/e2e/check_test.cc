@@ -1,0 +1,72 @@
+#include <string>
+
+#include "e2e/e2e_harness.h"
+#include "gtest/gtest.h"
+
+namespace mavoscan::e2e {
+namespace {
+
+RunResult Check(const TempDir& dir, const std::vector<std::string>& args) {
+  RunSettings settings;
+  settings.program = Program::kChecker;
+  return dir.Run(args, settings);
+}
+
+// A definition the scanner builds from three samples, checked on a new
+// sample of the type, a broken one and a decoy of another type.
+TEST(CheckRun, VerifiesWhatTheScannerWrote) {
+  TempDir dir;
+  for (int i = 0; i < 3; ++i) {
+    dir.Write("train/" + std::to_string(i) + ".bin", FamilySample(i));
+  }
+  ASSERT_EQ(dir.Run({"train/*"}).exit_code, 0);
+  std::string broken = FamilySample(4);
+  broken[0] = 'N';
+  dir.Write("new/good.bin", FamilySample(3));
+  dir.Write("new/broken.bin", broken);
+  dir.Write("other/decoy.bin", FamilySample(5, "OTHER TEXT!"));
+
+  RunResult run = Check(dir, {"newtype.mavo.xml", "new/*", "--not", "other/*"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out,
+            "Definition newtype.mavo.xml: 3 patterns, 2 global strings "
+            "(checked)\n"
+            "\n"
+            "new/broken.bin: no match\n"
+            "  pattern 1 at offset 0: expected 4D565831, found 4E565831\n"
+            "  string 2 missing: \"MVX1\"\n"
+            "new/good.bin: match\n"
+            "1 of 2 match\n"
+            "\n"
+            "Files that must not match:\n"
+            "other/decoy.bin: no match\n"
+            "  pattern 2 at offset 5: expected 5348415245442054455854FF, "
+            "found 4F54484552205445585421FF\n"
+            "  string 1 missing: \"SHARED TEXT\"\n"
+            "1 of 1 do not match\n");
+
+  run = Check(dir, {"newtype.mavo.xml", "new/good.bin", "--not", "other/*"});
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_TRUE(run.out.ends_with("\n1 of 1 do not match\n")) << run.out;
+
+  // A decoy that matches fails the run; JSON for scripts.
+  run = Check(dir, {"newtype.mavo.xml", "--json", "--not", "new/good.bin"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.out,
+            "{\"definition\":\"newtype.mavo.xml\",\"file_type\":\"Enter a "
+            "useful file type description\",\"patterns\":[{\"offset\":0,"
+            "\"bytes\":\"4D565831\"},{\"offset\":5,\"bytes\":"
+            "\"5348415245442054455854FF\"},{\"offset\":22,\"bytes\":\"FF\"}],"
+            "\"check_strings\":true,\"strings\":[\"SHARED TEXT\",\"MVX1\"],"
+            "\"files\":[],\"matched\":0,\"not_files\":[{\"path\":"
+            "\"new/good.bin\",\"match\":true,\"failed_patterns\":[],"
+            "\"missing_strings\":[]}],\"not_matched\":0,\"passed\":false}\n");
+
+  run = Check(dir, {"newtype.mavo.xml", "none/*"});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.out, "mavocheck: error: no file matches none/*\n");
+}
+
+}  // namespace
+}  // namespace mavoscan::e2e
