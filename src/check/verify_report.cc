@@ -18,41 +18,30 @@ std::string Hex(std::string_view bytes) {
   return hex;
 }
 
-bool Printable(unsigned char byte) { return byte >= 0x20 && byte < 0x7F; }
-
-// A text in double quotes, readable on any console whatever bytes it holds.
-std::string Quoted(std::string_view text) {
+// A text in double quotes, `"` and `\` escaped with a backslash and every
+// byte outside printable ASCII written as `byte_prefix` and two hexadecimal
+// digits: with \x the text stays readable on any console; with \u00 it is a
+// JSON string, whatever bytes (not always UTF-8) names and strings hold.
+std::string QuotedWith(std::string_view text, std::string_view byte_prefix) {
   std::string quoted = "\"";
   for (size_t i = 0; i < text.size(); ++i) {
     const unsigned char byte = ByteAt(text, i);
     if (byte == '"' || byte == '\\') {
       quoted += '\\';
       quoted += static_cast<char>(byte);
-    } else if (Printable(byte)) {
+    } else if (byte >= 0x20 && byte < 0x7F) {
       quoted += static_cast<char>(byte);
     } else {
-      quoted += "\\x" + Hex(text.substr(i, 1));
+      quoted.append(byte_prefix).append(Hex(text.substr(i, 1)));
     }
   }
   return quoted + "\"";
 }
 
-// A JSON string. Names and strings are bytes, not necessarily UTF-8, so
-// every byte outside printable ASCII becomes the code point of its value.
+std::string Quoted(std::string_view text) { return QuotedWith(text, "\\x"); }
+
 std::string JsonString(std::string_view text) {
-  std::string json = "\"";
-  for (size_t i = 0; i < text.size(); ++i) {
-    const unsigned char byte = ByteAt(text, i);
-    if (byte == '"' || byte == '\\') {
-      json += '\\';
-      json += static_cast<char>(byte);
-    } else if (Printable(byte)) {
-      json += static_cast<char>(byte);
-    } else {
-      json += "\\u00" + Hex(text.substr(i, 1));
-    }
-  }
-  return json + "\"";
+  return QuotedWith(text, "\\u00");
 }
 
 std::string Plural(size_t count, std::string_view noun) {
