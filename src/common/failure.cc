@@ -7,4 +7,10 @@ void AddReason(Platform& platform, Failure* failure) {
   if (!reason.empty()) failure->details.push_back("(" + reason + ")");
 }
 
+Failure OpenFailure(Platform& platform, const std::string& path) {
+  Failure failure{true, "* Error: Unable to open file <" + path + ">", {}};
+  AddReason(platform, &failure);
+  return failure;
+}
+
 }  // namespace mavoscan

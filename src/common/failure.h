@@ -22,6 +22,10 @@ struct Failure {
   std::vector<std::string> details;
 };
 
+// "* Error: Unable to open file <path>" with the system's reason for the
+// open that just failed.
+Failure OpenFailure(Platform& platform, const std::string& path);
+
 // Adds the system's reason for the last failed platform call of this
 // thread to the details, when the system gave one.
 void AddReason(Platform& platform, Failure* failure);

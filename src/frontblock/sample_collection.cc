@@ -23,9 +23,7 @@ std::string ExtensionOf(const std::string& name) {
 
 Failure OpenError(Platform& platform, const std::string& path) {
   if (platform.NameTooLong(path)) return {true, NameTooLongError(path), {}};
-  Failure failure{true, "* Error: Unable to open file <" + path + ">", {}};
-  AddReason(platform, &failure);
-  return failure;
+  return OpenFailure(platform, path);
 }
 
 }  // namespace

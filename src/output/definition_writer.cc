@@ -151,22 +151,24 @@ std::string RenderDefinition(const DefinitionInfo& info,
 
 bool WriteDefinition(Platform& platform, const OutputPlan& plan,
                      const std::string& text, Failure* failure) {
-  auto fail = [&](bool with_reason) {
+  // Every failure here has a system reason, taken before any clean-up call
+  // can replace it.
+  auto fail = [&] {
     *failure = {
         true, "* Error: unable to write file " + plan.output_file + "!", {}};
-    if (with_reason) AddReason(platform, failure);
+    AddReason(platform, failure);
     return false;
   };
   std::string temporary;
   std::unique_ptr<WritableFile> file =
       platform.CreateTemporaryBeside(plan.output_file, &temporary);
-  if (file == nullptr) return fail(true);
+  if (file == nullptr) return fail();
   // Close flushes the bytes to the disk: only a definition that got there
   // whole may push the previous one aside.
   bool written = file->Append(text);
   if (!file->Close()) written = false;
   if (!written) {
-    fail(true);
+    fail();
     platform.DeleteFile(temporary);
     return false;
   }
@@ -177,7 +179,7 @@ bool WriteDefinition(Platform& platform, const OutputPlan& plan,
     return false;
   }
   if (platform.ReplaceFile(temporary, plan.output_file)) return true;
-  fail(true);
+  fail();
   platform.DeleteFile(temporary);
   if (!moved.empty() && !platform.MoveFile(kBackupFile, moved)) {
     // Where the previous file is matters more than why it stayed there.

@@ -19,8 +19,7 @@ std::unique_ptr<ReadableFile> OpenSample(Platform& platform,
   }
   std::unique_ptr<ReadableFile> file = platform.OpenForReading(sample.path);
   if (file == nullptr) {
-    *failure = {true, "* Error: Unable to open file <" + sample.path + ">", {}};
-    AddReason(platform, failure);
+    *failure = OpenFailure(platform, sample.path);
   }
   return file;
 }

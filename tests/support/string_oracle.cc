@@ -51,8 +51,7 @@ bool ReadSampleText(Platform& platform, const SampleEntry& sample,
   }
   std::unique_ptr<ReadableFile> file = platform.OpenForReading(sample.path);
   if (file == nullptr) {
-    *failure = {true, "* Error: Unable to open file <" + sample.path + ">", {}};
-    AddReason(platform, failure);
+    *failure = OpenFailure(platform, sample.path);
     return false;
   }
   int64_t size = std::max<int64_t>(file->Size(), 0);
