@@ -23,9 +23,10 @@ std::string WithReason(Platform& platform, std::string text) {
 
 }  // namespace
 
-FileVerifier::FileVerifier(const DefinitionContent& definition)
-    : definition_(definition) {
-  if (definition.check_strings) {
+FileVerifier::FileVerifier(const DefinitionContent& definition,
+                           VerifyDepth depth)
+    : definition_(definition), depth_(depth) {
+  if (definition.check_strings || depth == VerifyDepth::kExplain) {
     for (const std::string& written : definition.strings) {
       searched_.push_back(SearchedString(written));
     }
@@ -36,6 +37,7 @@ FileVerifier::FileVerifier(const DefinitionContent& definition)
       front_length_ = std::max(front_length_, static_cast<size_t>(end));
     }
   }
+  if (depth == VerifyDepth::kExplain) front_length_ = kFrontBlockSize;
 }
 
 bool FileVerifier::Usable(std::string* err) const {
@@ -52,7 +54,7 @@ bool FileVerifier::Usable(std::string* err) const {
 
 bool FileVerifier::Verify(Platform& platform, const std::string& path,
                           FileVerdict* verdict, std::string* err) {
-  *verdict = FileVerdict{path, {}, {}};
+  *verdict = FileVerdict{path, {}, {}, {}, {}};
   std::unique_ptr<ReadableFile> file = platform.OpenForReading(path);
   if (file == nullptr) {
     *err = WithReason(platform, "cannot open " + path);
@@ -78,6 +80,7 @@ bool FileVerifier::Verify(Platform& platform, const std::string& path,
   };
 
   if (!read(0, front_length_, &front_)) return false;
+  if (depth_ == VerifyDepth::kExplain) verdict->front = front_;
   std::string far;
   for (size_t i = 0; i < definition_.patterns.size(); ++i) {
     const DefinitionPattern& pattern = definition_.patterns[i];
@@ -109,10 +112,11 @@ bool FileVerifier::Verify(Platform& platform, const std::string& path,
     *err = WithReason(platform, "cannot read " + path);
     return false;
   }
+  std::vector<size_t>& missing = definition_.check_strings
+                                     ? verdict->missing_strings
+                                     : verdict->unchecked_missing_strings;
   for (size_t i = 0; i < searched_.size(); ++i) {
-    if (text_.find(searched_[i]) == std::string::npos) {
-      verdict->missing_strings.push_back(i);
-    }
+    if (text_.find(searched_[i]) == std::string::npos) missing.push_back(i);
   }
   return true;
 }

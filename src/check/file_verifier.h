@@ -27,6 +27,11 @@ struct FileVerdict {
   // Indexes into DefinitionContent::strings of the global strings the file
   // lacks; always empty when the definition does not check strings.
   std::vector<size_t> missing_strings;
+  // With VerifyDepth::kExplain: the strings a file lacks when the
+  // definition does not check them, and the file's leading bytes (up to
+  // kFrontBlockSize).
+  std::vector<size_t> unchecked_missing_strings;
+  std::string front;
 
   bool Matches() const {
     return failed_patterns.empty() && missing_strings.empty();
@@ -37,10 +42,16 @@ struct FileVerdict {
 // pattern's bytes lie at its Pos, and, when CheckStrings is True, every
 // global string occurs in the file's text as the scanner reads a sample
 // (upper-cased; head and tail of a file over kWholeReadLimit).
+enum class VerifyDepth {
+  kMatch,    // what identification needs
+  kExplain,  // also every string and the whole front block
+};
+
 class FileVerifier {
  public:
   // `definition` must outlive the verifier.
-  explicit FileVerifier(const DefinitionContent& definition);
+  explicit FileVerifier(const DefinitionContent& definition,
+                        VerifyDepth depth = VerifyDepth::kMatch);
 
   // Returns false with *err set when the definition holds something no file
   // can be tested against (a pattern at a negative offset).
@@ -53,6 +64,7 @@ class FileVerifier {
 
  private:
   const DefinitionContent& definition_;
+  const VerifyDepth depth_;
   // The strings as looked for; empty when strings are not checked.
   std::vector<std::string> searched_;
   // The leading bytes read in one go: up to the end of the furthest pattern

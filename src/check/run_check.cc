@@ -1,11 +1,16 @@
 #include "check/run_check.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "check/check_options.h"
+#include "check/check_progress.h"
+#include "check/cross_check.h"
+#include "check/explain.h"
 #include "check/file_verifier.h"
 #include "check/verify_report.h"
+#include "check/weakness.h"
 #include "common/program.h"
 #include "xmlread/definition_loader.h"
 
@@ -28,6 +33,7 @@ int Error(Platform& platform, const std::string& message) {
 bool VerifyMasks(Platform& platform, const std::vector<std::string>& masks,
                  FileVerifier& verifier, std::vector<FileVerdict>* verdicts,
                  std::string* err) {
+  std::vector<std::string> paths;
   for (const std::string& mask : masks) {
     const std::vector<std::string> names = platform.FindFiles(mask);
     if (names.empty()) {
@@ -35,13 +41,13 @@ bool VerifyMasks(Platform& platform, const std::vector<std::string>& masks,
       return false;
     }
     const std::string directory = platform.DirectoryPart(mask);
-    for (const std::string& name : names) {
-      verdicts->emplace_back();
-      if (!verifier.Verify(platform, directory + name, &verdicts->back(),
-                           err)) {
-        return false;
-      }
-    }
+    for (const std::string& name : names) paths.push_back(directory + name);
+  }
+  CheckProgress progress(platform, "Verifying...", paths.size());
+  for (const std::string& path : paths) {
+    verdicts->emplace_back();
+    if (!verifier.Verify(platform, path, &verdicts->back(), err)) return false;
+    progress.Advance();
   }
   return true;
 }
@@ -61,6 +67,8 @@ int RunCheck(Platform& platform) {
     case CheckAction::kVersion:
       platform.Write(std::string(kCheckerVersion) + "\n");
       return kCheckPassed;
+    case CheckAction::kCrossCheck:
+      return RunCrossCheck(platform, options);
     case CheckAction::kVerify:
       break;
   }
@@ -70,7 +78,8 @@ int RunCheck(Platform& platform) {
                              &err)) {
     return Error(platform, err);
   }
-  FileVerifier verifier(definition);
+  FileVerifier verifier(definition, options.explain ? VerifyDepth::kExplain
+                                                    : VerifyDepth::kMatch);
   if (!verifier.Usable(&err)) {
     return Error(platform, options.definition_file + " is malformed: " + err);
   }
@@ -81,9 +90,22 @@ int RunCheck(Platform& platform) {
                    &err)) {
     return Error(platform, err);
   }
-  platform.Write(options.format == ReportFormat::kJson ? JsonReport(report)
-                                                       : TextReport(report));
-  return report.Passed() ? kCheckPassed : kCheckFailed;
+  const std::vector<Weakness> weaknesses = FindWeaknesses(report);
+  const bool passed =
+      report.Passed() && !(options.strict && !weaknesses.empty());
+  std::optional<ExplainReport> explained;
+  if (options.explain) explained = Explain(definition, report.files);
+  if (options.format == ReportFormat::kJson) {
+    std::string more = ",\"warnings\":" + WeaknessJson(weaknesses);
+    if (explained) more += ",\"explain\":" + ExplainJson(*explained);
+    platform.Write(JsonReport(report, passed, more));
+  } else {
+    const TextStyle style{platform.ConsoleIsTerminal()};
+    std::string text = TextReport(report) + WeaknessText(weaknesses);
+    if (explained) text += ExplainText(*explained, style);
+    platform.Write(text);
+  }
+  return passed ? kCheckPassed : kCheckFailed;
 }
 
 }  // namespace mavoscan

@@ -2,52 +2,10 @@
 
 #include <string_view>
 
-#include "common/text.h"
+#include "check/report_text.h"
 
 namespace mavoscan {
 namespace {
-
-std::string Hex(std::string_view bytes) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string hex;
-  hex.reserve(2 * bytes.size());
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    hex += kDigits[ByteAt(bytes, i) >> 4];
-    hex += kDigits[ByteAt(bytes, i) & 15];
-  }
-  return hex;
-}
-
-// A text in double quotes, `"` and `\` escaped with a backslash and every
-// byte outside printable ASCII written as `byte_prefix` and two hexadecimal
-// digits: with \x the text stays readable on any console; with \u00 it is a
-// JSON string, whatever bytes (not always UTF-8) names and strings hold.
-std::string QuotedWith(std::string_view text, std::string_view byte_prefix) {
-  std::string quoted = "\"";
-  for (size_t i = 0; i < text.size(); ++i) {
-    const unsigned char byte = ByteAt(text, i);
-    if (byte == '"' || byte == '\\') {
-      quoted += '\\';
-      quoted += static_cast<char>(byte);
-    } else if (byte >= 0x20 && byte < 0x7F) {
-      quoted += static_cast<char>(byte);
-    } else {
-      quoted.append(byte_prefix).append(Hex(text.substr(i, 1)));
-    }
-  }
-  return quoted + "\"";
-}
-
-std::string Quoted(std::string_view text) { return QuotedWith(text, "\\x"); }
-
-std::string JsonString(std::string_view text) {
-  return QuotedWith(text, "\\u00");
-}
-
-std::string Plural(size_t count, std::string_view noun) {
-  std::string text = std::to_string(count) + " " + std::string(noun);
-  return count == 1 ? text : text + "s";
-}
 
 size_t MatchCount(const std::vector<FileVerdict>& verdicts) {
   size_t count = 0;
@@ -139,7 +97,8 @@ std::string TextReport(const VerifyReport& report) {
   return text;
 }
 
-std::string JsonReport(const VerifyReport& report) {
+std::string JsonReport(const VerifyReport& report, bool passed,
+                       const std::string& more_members) {
   const DefinitionContent& definition = *report.definition;
   std::string json = "{\"definition\":" + JsonString(report.definition_file) +
                      ",\"file_type\":" + JsonString(definition.file_type) +
@@ -161,7 +120,7 @@ std::string JsonReport(const VerifyReport& report) {
       ",\"not_files\":" + JsonVerdicts(definition, report.not_files) +
       ",\"not_matched\":" +
       std::to_string(report.not_files.size() - MatchCount(report.not_files)) +
-      ",\"passed\":" + (report.Passed() ? "true" : "false") + "}\n";
+      more_members + ",\"passed\":" + (passed ? "true" : "false") + "}\n";
   return json;
 }
 

@@ -28,8 +28,10 @@ std::string TextReport(const VerifyReport& report);
 
 // The same content as one JSON object and a line end. Bytes are given in
 // hexadecimal; in texts (paths, strings) a byte outside printable ASCII is
-// written as \u00XX with the byte's value.
-std::string JsonReport(const VerifyReport& report);
+// written as \u00XX with the byte's value. `more_members` (each
+// ',"name":value') go in before the final "passed".
+std::string JsonReport(const VerifyReport& report, bool passed,
+                       const std::string& more_members = "");
 
 }  // namespace mavoscan
 

@@ -76,8 +76,18 @@ TEST(RunCheck, ExitCodesAndMessages) {
       {"version", "--version", 0, "mavocheck 1.56\n"},
       {"no arguments", "", 2, "mavocheck: error: no definition file given"},
       {"no mask", "d.mavo.xml", 2, "mavocheck: error: no files mask given"},
-      {"unknown option", "d.mavo.xml in/* --strict", 2,
-       "mavocheck: error: unknown option --strict"},
+      {"unknown option", "d.mavo.xml in/* --strong", 2,
+       "mavocheck: error: unknown option --strong"},
+      {"value of a flag", "d.mavo.xml in/* --json=yes", 2,
+       "mavocheck: error: --json takes no value"},
+      {"folds out of range", "--cross-check in/* --folds 1", 2,
+       "mavocheck: error: --folds takes a number from 2 to 100"},
+      {"seed not a number", "--cross-check in/* --seed=-1", 2,
+       "mavocheck: error: --seed takes a whole number"},
+      {"cross-check without samples", "--cross-check --folds=3", 2,
+       "mavocheck: error: no samples mask given"},
+      {"cross-check with --not", "--cross-check in/* --not no/*", 2,
+       "mavocheck: error: --cross-check does not go with --not"},
       {"--not without mask", "d.mavo.xml in/* --not", 2,
        "mavocheck: error: --not needs a files mask"},
       {"empty argument", "d.mavo.xml \"\" in/*", 2,
@@ -131,7 +141,7 @@ TEST(RunCheck, JsonReportEscapesTexts) {
             "\"expected\":\"41FF\",\"found\":\"41\",\"file_too_short\":true}],"
             "\"missing_strings\":[{\"string\":1,\"text\":\"a\\\\\\u00E9\"}]}],"
             "\"matched\":0,\"not_files\":[],\"not_matched\":0,"
-            "\"passed\":false}\n");
+            "\"warnings\":[],\"passed\":false}\n");
 }
 
 }  // namespace

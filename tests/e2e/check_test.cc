@@ -61,7 +61,8 @@ TEST(CheckRun, VerifiesWhatTheScannerWrote) {
             "\"check_strings\":true,\"strings\":[\"SHARED TEXT\",\"MVX1\"],"
             "\"files\":[],\"matched\":0,\"not_files\":[{\"path\":"
             "\"new/good.bin\",\"match\":true,\"failed_patterns\":[],"
-            "\"missing_strings\":[]}],\"not_matched\":0,\"passed\":false}\n");
+            "\"missing_strings\":[]}],\"not_matched\":0,\"warnings\":[],"
+            "\"passed\":false}\n");
 
   run = Check(dir, {"newtype.mavo.xml", "none/*"});
   EXPECT_EQ(run.exit_code, 2);
