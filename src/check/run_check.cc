@@ -90,18 +90,18 @@ int RunCheck(Platform& platform) {
                    &err)) {
     return Error(platform, err);
   }
-  const std::vector<Weakness> weaknesses = FindWeaknesses(report);
+  const WeaknessReport weakness = AssessWeakness(report);
   const bool passed =
-      report.Passed() && !(options.strict && !weaknesses.empty());
+      report.Passed() && !(options.strict && !weakness.warnings.empty());
   std::optional<ExplainReport> explained;
   if (options.explain) explained = Explain(definition, report.files);
   if (options.format == ReportFormat::kJson) {
-    std::string more = ",\"warnings\":" + WeaknessJson(weaknesses);
+    std::string more = WeaknessJsonMembers(weakness);
     if (explained) more += ",\"explain\":" + ExplainJson(*explained);
     platform.Write(JsonReport(report, passed, more));
   } else {
     const TextStyle style{platform.ConsoleIsTerminal()};
-    std::string text = TextReport(report) + WeaknessText(weaknesses);
+    std::string text = TextReport(report) + WeaknessText(weakness);
     if (explained) text += ExplainText(*explained, style);
     platform.Write(text);
   }

@@ -1,17 +1,234 @@
 #include "check/weakness.h"
 
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
+
+#include "check/report_text.h"
+#include "common/text.h"
+
 namespace mavoscan {
+namespace {
 
-std::vector<Weakness> FindWeaknesses(const VerifyReport& /*report*/) {
-  return {};
+// Fewer informative bytes than this make a definition weak.
+constexpr size_t kFewInformativeBytes = 4;
+// An estimated chance above 2^-20 (one in about a million) is a warning:
+// a user's disk holds that many files.
+constexpr double kWeakChanceBits = 20;
+// How many items a warning line names before "...".
+constexpr size_t kItemsShown = 10;
+
+double ByteBits(unsigned char byte) {
+  if (byte == 0x00) return 2;
+  if (byte == 0xFF) return 4;
+  if (byte >= 0x20 && byte < 0x7F) return 6;
+  return 8;
 }
 
-std::string WeaknessText(const std::vector<Weakness>& /*weaknesses*/) {
-  return "";
+bool OneValue(std::string_view bytes) {
+  return !bytes.empty() &&
+         bytes.find_first_not_of(bytes[0]) == std::string_view::npos;
 }
 
-std::string WeaknessJson(const std::vector<Weakness>& /*weaknesses*/) {
-  return "[]";
+// "1, 4, 7" or, past kItemsShown, "1, 4, ... (12 in all)"; `label` gives
+// the text of an item.
+template <typename Label>
+std::string ItemList(const std::vector<size_t>& items, Label label) {
+  std::string text;
+  for (size_t i = 0; i < items.size() && i < kItemsShown; ++i) {
+    text += (i == 0 ? "" : ", ") + label(items[i]);
+  }
+  if (items.size() > kItemsShown) {
+    text += ", ... (" + std::to_string(items.size()) + " in all)";
+  }
+  return text;
+}
+
+size_t Matching(const std::vector<FileVerdict>& verdicts) {
+  size_t count = 0;
+  for (const FileVerdict& verdict : verdicts) count += verdict.Matches();
+  return count;
+}
+
+}  // namespace
+
+Strength MeasureStrength(const DefinitionContent& definition) {
+  Strength strength;
+  for (const DefinitionPattern& pattern : definition.patterns) {
+    strength.pattern_bytes += pattern.bytes.size();
+    for (size_t i = 0; i < pattern.bytes.size(); ++i) {
+      strength.chance_bits += ByteBits(ByteAt(pattern.bytes, i));
+    }
+    if (OneValue(pattern.bytes)) {
+      const unsigned char value = ByteAt(pattern.bytes, 0);
+      strength.informative_bytes += value != 0x00 && value != 0xFF;
+    } else {
+      for (size_t i = 0; i < pattern.bytes.size(); ++i) {
+        const unsigned char byte = ByteAt(pattern.bytes, i);
+        strength.informative_bytes += byte != 0x00 && byte != 0xFF;
+      }
+    }
+  }
+  return strength;
+}
+
+std::string ChanceText(double bits) {
+  if (bits < 20) {
+    // Two significant digits are all an estimate has.
+    double n = std::exp2(bits);
+    double unit = 1;
+    while (n >= 100) {
+      n /= 10;
+      unit *= 10;
+    }
+    return "about 1 in " +
+           std::to_string(static_cast<uint64_t>(std::llround(n) * unit));
+  }
+  return "about 1 in 10^" +
+         std::to_string(static_cast<int>(std::floor(bits * std::log10(2.0))));
+}
+
+WeaknessReport AssessWeakness(const VerifyReport& report) {
+  const DefinitionContent& definition = *report.definition;
+  WeaknessReport weakness;
+  weakness.strength = MeasureStrength(definition);
+  const Strength& strength = weakness.strength;
+
+  std::vector<size_t> zero;
+  std::vector<size_t> repeated;
+  for (size_t p = 0; p < definition.patterns.size(); ++p) {
+    const std::string& bytes = definition.patterns[p].bytes;
+    if (!OneValue(bytes)) continue;
+    if (bytes[0] == '\0') {
+      zero.push_back(p + 1);
+    } else if (bytes.size() > 1) {
+      repeated.push_back(p + 1);
+    }
+  }
+  auto pattern_label = [&](size_t number) {
+    const DefinitionPattern& pattern = definition.patterns[number - 1];
+    return std::to_string(number) + " at " + std::to_string(pattern.pos);
+  };
+  if (!zero.empty()) {
+    weakness.warnings.push_back(
+        {"zero-patterns",
+         Plural(zero.size(), "pattern") + " hold only zero bytes (" +
+             ItemList(zero, pattern_label) +
+             "): fields that were zero in every sample, which unseen files "
+             "of the type may fill and files of other types often share",
+         zero});
+  }
+  if (!repeated.empty()) {
+    weakness.warnings.push_back(
+        {"repeated-byte-patterns",
+         Plural(repeated.size(), "pattern") + " repeat one byte value (" +
+             ItemList(repeated,
+                      [&](size_t number) {
+                        return pattern_label(number) + ": " +
+                               Hex(definition.patterns[number - 1].bytes);
+                      }) +
+             "): padding, which says little about the type",
+         repeated});
+  }
+  if (strength.informative_bytes < kFewInformativeBytes) {
+    weakness.warnings.push_back(
+        {"few-informative-bytes",
+         "the patterns hold " +
+             Plural(strength.informative_bytes, "informative byte") +
+             ", fewer than " + std::to_string(kFewInformativeBytes) +
+             ": files of other types will match",
+         {}});
+  }
+  if (strength.chance_bits < kWeakChanceBits) {
+    weakness.warnings.push_back({"likely-false-matches",
+                                 "an unrelated file matches the patterns " +
+                                     ChanceText(strength.chance_bits) +
+                                     " (estimate)",
+                                 {}});
+  }
+
+  if (definition.check_strings) {
+    std::vector<size_t> repeating;
+    std::vector<size_t> owner;
+    for (size_t s = 0; s < definition.strings.size(); ++s) {
+      const std::string searched = SearchedString(definition.strings[s]);
+      for (size_t p = 0; p < definition.patterns.size(); ++p) {
+        if (!searched.empty() &&
+            UpperCase(definition.patterns[p].bytes).find(searched) !=
+                std::string::npos) {
+          repeating.push_back(s + 1);
+          owner.push_back(p + 1);
+          break;
+        }
+      }
+    }
+    if (!repeating.empty()) {
+      std::vector<size_t> order(repeating.size());
+      for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+      weakness.warnings.push_back(
+          {"strings-repeat-patterns",
+           Plural(repeating.size(), "global string") +
+               " only repeat pattern bytes (" +
+               ItemList(order,
+                        [&](size_t i) {
+                          return "string " + std::to_string(repeating[i]) +
+                                 " in pattern " + std::to_string(owner[i]);
+                        }) +
+               "): they add nothing to the patterns",
+           repeating});
+    }
+  }
+
+  if (const size_t false_matches = Matching(report.not_files)) {
+    weakness.warnings.push_back(
+        {"false-matches",
+         std::to_string(false_matches) + " of " +
+             std::to_string(report.not_files.size()) +
+             " files that must not match do (" +
+             Percent(false_matches, report.not_files.size()) + ")",
+         {}});
+  }
+  return weakness;
+}
+
+std::string WeaknessText(const WeaknessReport& weakness) {
+  const Strength& strength = weakness.strength;
+  std::string text =
+      "\nStrength: " + Plural(strength.pattern_bytes, "pattern byte") + ", " +
+      std::to_string(strength.informative_bytes) +
+      " informative; an unrelated file matches the patterns " +
+      ChanceText(strength.chance_bits) + " (estimate)\n";
+  if (weakness.warnings.empty()) return text + "No warnings\n";
+  text += "Warnings:\n";
+  for (const Weakness& warning : weakness.warnings) {
+    text += "  " + warning.text + "\n";
+  }
+  return text;
+}
+
+std::string WeaknessJsonMembers(const WeaknessReport& weakness) {
+  const Strength& strength = weakness.strength;
+  char bits[32];
+  std::snprintf(bits, sizeof bits, "%.1f", strength.chance_bits);
+  std::string json =
+      ",\"strength\":{\"pattern_bytes\":" +
+      std::to_string(strength.pattern_bytes) +
+      ",\"informative_bytes\":" + std::to_string(strength.informative_bytes) +
+      ",\"chance_bits\":" + bits +
+      ",\"chance\":" + JsonString(ChanceText(strength.chance_bits)) +
+      "},\"warnings\":[";
+  for (size_t w = 0; w < weakness.warnings.size(); ++w) {
+    const Weakness& warning = weakness.warnings[w];
+    json += (w == 0 ? "" : ",") + std::string("{\"kind\":") +
+            JsonString(warning.kind) + ",\"text\":" + JsonString(warning.text) +
+            ",\"items\":[";
+    for (size_t i = 0; i < warning.items.size(); ++i) {
+      json += (i == 0 ? "" : ",") + std::to_string(warning.items[i]);
+    }
+    json += "]}";
+  }
+  return json + "]";
 }
 
 }  // namespace mavoscan

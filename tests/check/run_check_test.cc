@@ -78,6 +78,9 @@ TEST(RunCheck, ExitCodesAndMessages) {
       {"no mask", "d.mavo.xml", 2, "mavocheck: error: no files mask given"},
       {"unknown option", "d.mavo.xml in/* --strong", 2,
        "mavocheck: error: unknown option --strong"},
+      {"a warning alone passes", "d.mavo.xml in/*", 0,
+       "  the patterns hold 3 informative bytes, fewer than 4"},
+      {"--strict fails on it", "d.mavo.xml in/* --strict", 1, "2 of 2 match\n"},
       {"value of a flag", "d.mavo.xml in/* --json=yes", 2,
        "mavocheck: error: --json takes no value"},
       {"folds out of range", "--cross-check in/* --folds 1", 2,
@@ -141,7 +144,14 @@ TEST(RunCheck, JsonReportEscapesTexts) {
             "\"expected\":\"41FF\",\"found\":\"41\",\"file_too_short\":true}],"
             "\"missing_strings\":[{\"string\":1,\"text\":\"a\\\\\\u00E9\"}]}],"
             "\"matched\":0,\"not_files\":[],\"not_matched\":0,"
-            "\"warnings\":[],\"passed\":false}\n");
+            "\"strength\":{\"pattern_bytes\":2,\"informative_bytes\":1,"
+            "\"chance_bits\":10.0,\"chance\":\"about 1 in 1000\"},"
+            "\"warnings\":[{\"kind\":\"few-informative-bytes\",\"text\":"
+            "\"the patterns hold 1 informative byte, fewer than 4: files of "
+            "other types will match\",\"items\":[]},{\"kind\":"
+            "\"likely-false-matches\",\"text\":\"an unrelated file matches "
+            "the patterns about 1 in 1000 (estimate)\",\"items\":[]}],"
+            "\"passed\":false}\n");
 }
 
 }  // namespace

@@ -44,11 +44,19 @@ TEST(CheckRun, VerifiesWhatTheScannerWrote) {
             "  pattern 2 at offset 5: expected 5348415245442054455854FF, "
             "found 4F54484552205445585421FF\n"
             "  string 1 missing: \"SHARED TEXT\"\n"
-            "1 of 1 do not match\n");
+            "1 of 1 do not match\n"
+            "\n"
+            "Strength: 17 pattern bytes, 15 informative; an unrelated file "
+            "matches the patterns about 1 in 10^29 (estimate)\n"
+            "Warnings:\n"
+            "  2 global strings only repeat pattern bytes (string 1 in "
+            "pattern 2, string 2 in pattern 1): they add nothing to the "
+            "patterns\n");
 
   run = Check(dir, {"newtype.mavo.xml", "new/good.bin", "--not", "other/*"});
   EXPECT_EQ(run.exit_code, 0);
-  EXPECT_TRUE(run.out.ends_with("\n1 of 1 do not match\n")) << run.out;
+  EXPECT_NE(run.out.find("\n1 of 1 do not match\n"), std::string::npos)
+      << run.out;
 
   // A decoy that matches fails the run; JSON for scripts.
   run = Check(dir, {"newtype.mavo.xml", "--json", "--not", "new/good.bin"});
@@ -61,8 +69,14 @@ TEST(CheckRun, VerifiesWhatTheScannerWrote) {
             "\"check_strings\":true,\"strings\":[\"SHARED TEXT\",\"MVX1\"],"
             "\"files\":[],\"matched\":0,\"not_files\":[{\"path\":"
             "\"new/good.bin\",\"match\":true,\"failed_patterns\":[],"
-            "\"missing_strings\":[]}],\"not_matched\":0,\"warnings\":[],"
-            "\"passed\":false}\n");
+            "\"missing_strings\":[]}],\"not_matched\":0,\"strength\":{"
+            "\"pattern_bytes\":17,\"informative_bytes\":15,\"chance_bits\":"
+            "98.0,\"chance\":\"about 1 in 10^29\"},\"warnings\":[{\"kind\":"
+            "\"strings-repeat-patterns\",\"text\":\"2 global strings only "
+            "repeat pattern bytes (string 1 in pattern 2, string 2 in pattern "
+            "1): they add nothing to the patterns\",\"items\":[1,2]},{"
+            "\"kind\":\"false-matches\",\"text\":\"1 of 1 files that must "
+            "not match do (100.0%)\",\"items\":[]}],\"passed\":false}\n");
 
   run = Check(dir, {"newtype.mavo.xml", "none/*"});
   EXPECT_EQ(run.exit_code, 2);
