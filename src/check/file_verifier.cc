@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
-#include "common/failure.h"
 #include "common/records.h"
 #include "strings/sample_text.h"
 
 namespace mavoscan {
 namespace {
+
+constexpr int64_t kHalfReadLimit = kWholeReadLimit / 2;
 
 int64_t EndOf(const DefinitionPattern& pattern) {
   return pattern.pos + static_cast<int64_t>(pattern.bytes.size());
@@ -30,6 +32,12 @@ FileVerifier::FileVerifier(const DefinitionContent& definition,
     for (const std::string& written : definition.strings) {
       searched_.push_back(SearchedString(written));
     }
+    const std::vector<std::string_view> views(searched_.begin(),
+                                              searched_.end());
+    strings_.Build(
+        views,
+        {Reading::kForward, CaseMatch::kFolded, PatternAutomaton::kSmallTable},
+        &string_ends_, [] { return true; });
   }
   for (const DefinitionPattern& pattern : definition.patterns) {
     const int64_t end = EndOf(pattern);
@@ -61,8 +69,9 @@ bool FileVerifier::Verify(Platform& platform, const std::string& path,
     return false;
   }
   const int64_t size = std::max<int64_t>(file->Size(), 0);
-  // A read of fewer bytes than the file holds there is a failed read, not
-  // a short file.
+  // Replaces *out with the bytes at `offset`: `length` of them, fewer where
+  // the file ends first. A read of fewer bytes than the file holds there is
+  // a failed read, not a short file.
   auto read = [&](int64_t offset, size_t length, std::string* out) {
     const int64_t available =
         std::clamp<int64_t>(size - offset, 0, static_cast<int64_t>(length));
@@ -79,44 +88,60 @@ bool FileVerifier::Verify(Platform& platform, const std::string& path,
     return false;
   };
 
-  if (!read(0, front_length_, &front_)) return false;
-  if (depth_ == VerifyDepth::kExplain) verdict->front = front_;
+  // One read serves both checks: with strings to look for, the text the
+  // string passes see (the whole file, or its first and last halves of
+  // kWholeReadLimit joined by "|"), which begins with the front; without,
+  // the front alone.
+  const bool search = !searched_.empty();
+  if (!search) {
+    if (!read(0, front_length_, &bytes_)) return false;
+  } else if (size <= kWholeReadLimit) {
+    if (!read(0, static_cast<size_t>(size), &bytes_)) return false;
+  } else {
+    if (!read(0, kHalfReadLimit, &bytes_) ||
+        !read(size - kHalfReadLimit, kHalfReadLimit, &scratch_)) {
+      return false;
+    }
+    bytes_.push_back('|');
+    bytes_.append(scratch_);
+  }
+  const std::string_view front =
+      std::string_view(bytes_).substr(0, std::min<size_t>(front_length_, size));
+  if (depth_ == VerifyDepth::kExplain) verdict->front = front;
+
   std::string far;
   for (size_t i = 0; i < definition_.patterns.size(); ++i) {
     const DefinitionPattern& pattern = definition_.patterns[i];
-    const std::string* source = &front_;
+    std::string_view source = front;
     size_t at = static_cast<size_t>(pattern.pos);
     // Patterns beyond the front block only come from edited definitions;
     // each is read on its own.
     if (EndOf(pattern) > static_cast<int64_t>(front_length_)) {
       if (!read(pattern.pos, pattern.bytes.size(), &far)) return false;
-      source = &far;
+      source = far;
       at = 0;
     }
-    const std::string found =
-        at < source->size() ? source->substr(at, pattern.bytes.size()) : "";
+    const std::string_view found =
+        at < source.size() ? source.substr(at, pattern.bytes.size()) : "";
     if (found != pattern.bytes) {
       verdict->failed_patterns.push_back(
-          {i, found, found.size() < pattern.bytes.size()});
+          {i, std::string(found), found.size() < pattern.bytes.size()});
     }
   }
 
-  if (searched_.empty()) return true;
-  Failure failure;
-  // The sample reader counts a failed piece as empty, which here would make
-  // strings look missing; a text of the wrong length shows the failure.
-  const int64_t text_length =
-      size <= kWholeReadLimit ? size : kWholeReadLimit + 1;
-  if (!ReadSampleText(platform, {path, size}, &text_, &scratch_, &failure) ||
-      static_cast<int64_t>(text_.size()) != text_length) {
-    *err = WithReason(platform, "cannot read " + path);
-    return false;
-  }
+  if (!search) return true;
+  strings_.ClearMarks();
+  strings_.Feed(PatternAutomaton::kRoot, bytes_, Reading::kForward,
+                strings_.marks());
+  strings_.SpreadMarks();
   std::vector<size_t>& missing = definition_.check_strings
                                      ? verdict->missing_strings
                                      : verdict->unchecked_missing_strings;
   for (size_t i = 0; i < searched_.size(); ++i) {
-    if (text_.find(searched_[i]) == std::string::npos) missing.push_back(i);
+    // The empty string occurs in every text; the root stands for it.
+    if (!searched_[i].empty() && !strings_.marked(string_ends_[i])) {
+      missing.push_back(i);
+    }
   }
   return true;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "strings/pattern_automaton.h"
 #include "xmlread/definition_loader.h"
 
 namespace mavoscan {
@@ -65,14 +66,19 @@ class FileVerifier {
  private:
   const DefinitionContent& definition_;
   const VerifyDepth depth_;
-  // The strings as looked for; empty when strings are not checked.
+  // The strings as looked for; empty when strings are not searched.
   std::vector<std::string> searched_;
-  // The leading bytes read in one go: up to the end of the furthest pattern
-  // that lies within the front block.
+  // All of them at once: each file is fed through it once, case folded,
+  // and searched_[i] occurs where the node string_ends_[i] was marked.
+  PatternAutomaton strings_;
+  std::vector<PatternAutomaton::State> string_ends_;
+  // The leading bytes a pattern check needs: up to the end of the furthest
+  // pattern that lies within the front block.
   size_t front_length_ = 0;
-  // Kept from file to file for their memory.
-  std::string front_;
-  std::string text_;
+  // Kept from file to file for their memory: what was read (the front, or
+  // the whole text as the string passes see it) and the tail of a large
+  // file.
+  std::string bytes_;
   std::string scratch_;
 };
 

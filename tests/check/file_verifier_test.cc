@@ -105,6 +105,10 @@ TEST(FileVerifier, PatternsAndStrings) {
       {"apostrophe is not itself", Definition({}, {"MZ'x"}), "..MZ'X..", "s1"},
       {"missing strings named", Definition({}, {"ONE", "TWO", "SIX"}),
        "one six", "s2"},
+      // All strings are looked for at once: one inside another, or ending
+      // where a longer one that fails begins, is still found.
+      {"strings inside and across others",
+       Definition({}, {"ABCD", "BC", "CDX", "D", "XABCDY"}), "xabcdz", "s3 s5"},
       {"CheckStrings absent", Definition({}, {"GONE"}, ""), "x", "match"},
       {"CheckStrings not exactly True", Definition({}, {"GONE"}, "true"), "x",
        "match"},
