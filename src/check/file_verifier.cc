@@ -1,11 +1,14 @@
 #include "check/file_verifier.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string_view>
 
 #include "common/records.h"
+#include "common/side_task.h"
 #include "strings/sample_text.h"
 
 namespace mavoscan {
@@ -32,12 +35,7 @@ FileVerifier::FileVerifier(const DefinitionContent& definition,
     for (const std::string& written : definition.strings) {
       searched_.push_back(SearchedString(written));
     }
-    const std::vector<std::string_view> views(searched_.begin(),
-                                              searched_.end());
-    strings_.Build(
-        views,
-        {Reading::kForward, CaseMatch::kFolded, PatternAutomaton::kSmallTable},
-        &string_ends_, [] { return true; });
+    search_ = std::make_unique<StringSearch>(searched_);
   }
   for (const DefinitionPattern& pattern : definition.patterns) {
     const int64_t end = EndOf(pattern);
@@ -130,20 +128,67 @@ bool FileVerifier::Verify(Platform& platform, const std::string& path,
   }
 
   if (!search) return true;
-  strings_.ClearMarks();
-  strings_.Feed(PatternAutomaton::kRoot, bytes_, Reading::kForward,
-                strings_.marks());
-  strings_.SpreadMarks();
+  search_->Search(bytes_);
   std::vector<size_t>& missing = definition_.check_strings
                                      ? verdict->missing_strings
                                      : verdict->unchecked_missing_strings;
   for (size_t i = 0; i < searched_.size(); ++i) {
-    // The empty string occurs in every text; the root stands for it.
-    if (!searched_[i].empty() && !strings_.marked(string_ends_[i])) {
-      missing.push_back(i);
-    }
+    if (!search_->Found(i)) missing.push_back(i);
   }
   return true;
+}
+
+}  // namespace mavoscan
+
+namespace mavoscan {
+
+bool VerifyFiles(Platform& platform, const DefinitionContent& definition,
+                 VerifyDepth depth, const std::vector<std::string>& paths,
+                 std::vector<FileVerdict>* verdicts, std::string* err,
+                 const std::function<void(size_t)>& done) {
+  verdicts->assign(paths.size(), FileVerdict());
+  // Files are taken in order from a shared counter. A worker stops at its
+  // first unreadable file, the other once it passes that file's place, so
+  // every file before the first unreadable one in order is verified and
+  // that one is the error reported, however the work was shared.
+  std::atomic<size_t> next{0};
+  std::atomic<size_t> finished{0};
+  std::atomic<size_t> first_error{std::numeric_limits<size_t>::max()};
+  std::string errors[2];
+  size_t error_index[2] = {std::numeric_limits<size_t>::max(),
+                           std::numeric_limits<size_t>::max()};
+  auto work = [&](int worker) {
+    FileVerifier verifier(definition, depth);
+    for (;;) {
+      const size_t index = next.fetch_add(1);
+      if (index >= paths.size() || index > first_error.load()) return;
+      if (!verifier.Verify(platform, paths[index], &(*verdicts)[index],
+                           &errors[worker])) {
+        error_index[worker] = index;
+        size_t known = first_error.load();
+        while (index < known &&
+               !first_error.compare_exchange_weak(known, index)) {
+        }
+        return;
+      }
+      finished.fetch_add(1);
+      // Only the calling thread may write to the console.
+      if (worker == 0) done(finished.load());
+    }
+  };
+  {
+    SideTask other([&] { work(1); });
+    work(0);
+    // The calling thread reports progress while the other one finishes.
+    other.WaitPolling([&] {
+      done(finished.load());
+      return true;
+    });
+  }
+  done(finished.load());
+  if (first_error.load() == std::numeric_limits<size_t>::max()) return true;
+  *err = errors[error_index[0] == first_error.load() ? 0 : 1];
+  return false;
 }
 
 }  // namespace mavoscan

@@ -2,11 +2,13 @@
 #define MAVOSCAN_CHECK_FILE_VERIFIER_H_
 
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "check/string_search.h"
 #include "platform/platform.h"
-#include "strings/pattern_automaton.h"
 #include "xmlread/definition_loader.h"
 
 namespace mavoscan {
@@ -68,10 +70,7 @@ class FileVerifier {
   const VerifyDepth depth_;
   // The strings as looked for; empty when strings are not searched.
   std::vector<std::string> searched_;
-  // All of them at once: each file is fed through it once, case folded,
-  // and searched_[i] occurs where the node string_ends_[i] was marked.
-  PatternAutomaton strings_;
-  std::vector<PatternAutomaton::State> string_ends_;
+  std::unique_ptr<StringSearch> search_;
   // The leading bytes a pattern check needs: up to the end of the furthest
   // pattern that lies within the front block.
   size_t front_length_ = 0;
@@ -81,6 +80,16 @@ class FileVerifier {
   std::string bytes_;
   std::string scratch_;
 };
+
+// Verifies `paths` against `definition`, two files at a time (each on a
+// verifier of its own), and sets *verdicts to their verdicts in the order
+// of `paths`. `done` is called on the calling thread now and then with the
+// number of files verified so far. Returns false with *err set as Verify
+// does, for the first file in order that cannot be read.
+bool VerifyFiles(Platform& platform, const DefinitionContent& definition,
+                 VerifyDepth depth, const std::vector<std::string>& paths,
+                 std::vector<FileVerdict>* verdicts, std::string* err,
+                 const std::function<void(size_t)>& done);
 
 }  // namespace mavoscan
 

@@ -31,8 +31,8 @@ int Error(Platform& platform, const std::string& message) {
 // Verifies the files of every mask, in the order the masks came and, within
 // a mask, in the order the system lists them.
 bool VerifyMasks(Platform& platform, const std::vector<std::string>& masks,
-                 FileVerifier& verifier, std::vector<FileVerdict>* verdicts,
-                 std::string* err) {
+                 const DefinitionContent& definition, VerifyDepth depth,
+                 std::vector<FileVerdict>* verdicts, std::string* err) {
   std::vector<std::string> paths;
   for (const std::string& mask : masks) {
     const std::vector<std::string> names = platform.FindFiles(mask);
@@ -44,12 +44,12 @@ bool VerifyMasks(Platform& platform, const std::vector<std::string>& masks,
     for (const std::string& name : names) paths.push_back(directory + name);
   }
   CheckProgress progress(platform, "Verifying...", paths.size());
-  for (const std::string& path : paths) {
-    verdicts->emplace_back();
-    if (!verifier.Verify(platform, path, &verdicts->back(), err)) return false;
-    progress.Advance();
-  }
-  return true;
+  size_t shown = 0;
+  return VerifyFiles(platform, definition, depth, paths, verdicts, err,
+                     [&](size_t done) {
+                       progress.Advance(done - shown);
+                       shown = done;
+                     });
 }
 
 }  // namespace
@@ -78,16 +78,17 @@ int RunCheck(Platform& platform) {
                              &err)) {
     return Error(platform, err);
   }
-  FileVerifier verifier(definition, options.explain ? VerifyDepth::kExplain
-                                                    : VerifyDepth::kMatch);
-  if (!verifier.Usable(&err)) {
+  const VerifyDepth depth =
+      options.explain ? VerifyDepth::kExplain : VerifyDepth::kMatch;
+  if (!FileVerifier(definition, depth).Usable(&err)) {
     return Error(platform, options.definition_file + " is malformed: " + err);
   }
 
   VerifyReport report{options.definition_file, &definition, {}, {}};
-  if (!VerifyMasks(platform, options.masks, verifier, &report.files, &err) ||
-      !VerifyMasks(platform, options.not_masks, verifier, &report.not_files,
-                   &err)) {
+  if (!VerifyMasks(platform, options.masks, definition, depth, &report.files,
+                   &err) ||
+      !VerifyMasks(platform, options.not_masks, definition, depth,
+                   &report.not_files, &err)) {
     return Error(platform, err);
   }
   const WeaknessReport weakness = AssessWeakness(report);

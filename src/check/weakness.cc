@@ -113,7 +113,8 @@ WeaknessReport AssessWeakness(const VerifyReport& report) {
   if (!zero.empty()) {
     weakness.warnings.push_back(
         {"zero-patterns",
-         Plural(zero.size(), "pattern") + " hold only zero bytes (" +
+         Plural(zero.size(), "pattern") +
+             (zero.size() == 1 ? " holds" : " hold") + " only zero bytes (" +
              ItemList(zero, pattern_label) +
              "): fields that were zero in every sample, which unseen files "
              "of the type may fill and files of other types often share",
@@ -122,7 +123,9 @@ WeaknessReport AssessWeakness(const VerifyReport& report) {
   if (!repeated.empty()) {
     weakness.warnings.push_back(
         {"repeated-byte-patterns",
-         Plural(repeated.size(), "pattern") + " repeat one byte value (" +
+         Plural(repeated.size(), "pattern") +
+             (repeated.size() == 1 ? " repeats" : " repeat") +
+             " one byte value (" +
              ItemList(repeated,
                       [&](size_t number) {
                         return pattern_label(number) + ": " +
@@ -169,7 +172,8 @@ WeaknessReport AssessWeakness(const VerifyReport& report) {
       weakness.warnings.push_back(
           {"strings-repeat-patterns",
            Plural(repeating.size(), "global string") +
-               " only repeat pattern bytes (" +
+               (repeating.size() == 1 ? " only repeats" : " only repeat") +
+               " pattern bytes (" +
                ItemList(order,
                         [&](size_t i) {
                           return "string " + std::to_string(repeating[i]) +

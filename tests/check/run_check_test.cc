@@ -46,6 +46,10 @@ CheckRun Check(const std::string& command_line) {
   fake.AddFile("no/x.bin", Sample('Z', '1'));
   fake.AddFile("locked/y.bin", Sample('V', '1'));
   fake.MakeUnreadable("locked/y.bin");
+  // Files are verified two at a time; the first unreadable one in order is
+  // the one named.
+  fake.AddFile("locked/z.bin", Sample('V', '1'));
+  fake.MakeUnreadable("locked/z.bin");
   fake.SetCommandLine(command_line);
   CheckRun run;
   run.exit_code = RunCheck(fake);

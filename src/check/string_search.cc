@@ -1,0 +1,162 @@
+#include "check/string_search.h"
+
+#include <algorithm>
+
+#include "common/text.h"
+
+namespace mavoscan {
+namespace {
+
+constexpr size_t kMinShiftLength = 4;
+// Up to this many strings, each is looked for on its own.
+constexpr size_t kOneByOneCount = 16;
+// Shifts are kept in a byte.
+constexpr size_t kMaxWindow = 255;
+
+size_t Pair(unsigned char first, unsigned char second) {
+  return static_cast<size_t>(first) << 8 | second;
+}
+
+}  // namespace
+
+StringSearch::StringSearch(const std::vector<std::string>& strings)
+    : strings_(strings), found_(strings.size(), 0) {
+  for (int b = 0; b < 256; ++b) {
+    upper_[static_cast<size_t>(b)] = UpperByte(static_cast<unsigned char>(b));
+  }
+  size_t shortest = kMaxWindow;
+  for (const std::string& s : strings) shortest = std::min(shortest, s.size());
+  if (strings.size() <= kOneByOneCount) {
+    method_ = Method::kOneByOne;
+    for (const std::string& s : strings) {
+      // Shifts past kMaxWindow are cut to it, which only costs speed.
+      const size_t length = std::min(s.size(), kMaxWindow);
+      std::array<unsigned char, 256> shift;
+      shift.fill(static_cast<unsigned char>(length));
+      for (size_t j = 0; j + 1 < s.size(); ++j) {
+        shift[ByteAt(s, j)] =
+            static_cast<unsigned char>(std::min(s.size() - 1 - j, kMaxWindow));
+      }
+      string_shifts_.push_back(shift);
+    }
+    return;
+  }
+  if (shortest < kMinShiftLength) {
+    const std::vector<std::string_view> views(strings.begin(), strings.end());
+    automaton_.Build(
+        views,
+        {Reading::kForward, CaseMatch::kFolded, PatternAutomaton::kSmallTable},
+        &ends_, [] { return true; });
+    return;
+  }
+  method_ = Method::kShifts;
+  window_ = shortest;
+  const size_t m = window_;
+  shift_.assign(size_t{1} << 16, static_cast<unsigned char>(m - 1));
+  std::vector<uint32_t> counts((size_t{1} << 16) + 1, 0);
+  for (const std::string& s : strings) {
+    for (size_t j = 1; j < m; ++j) {
+      unsigned char& shift = shift_[Pair(ByteAt(s, j - 1), ByteAt(s, j))];
+      shift = std::min(shift, static_cast<unsigned char>(m - 1 - j));
+    }
+    ++counts[Pair(ByteAt(s, m - 2), ByteAt(s, m - 1)) + 1];
+  }
+  for (size_t h = 1; h < counts.size(); ++h) counts[h] += counts[h - 1];
+  bucket_start_ = counts;
+  ids_.resize(strings.size());
+  for (size_t i = 0; i < strings.size(); ++i) {
+    const std::string& s = strings[i];
+    ids_[counts[Pair(ByteAt(s, m - 2), ByteAt(s, m - 1))]++] =
+        static_cast<uint32_t>(i);
+  }
+}
+
+void StringSearch::Search(std::string_view text) {
+  std::fill(found_.begin(), found_.end(), 0);
+  missing_ = strings_.size();
+  // The empty string occurs in every text.
+  for (size_t i = 0; i < strings_.size(); ++i) {
+    if (strings_[i].empty()) {
+      found_[i] = 1;
+      --missing_;
+    }
+  }
+  if (missing_ == 0) return;
+  switch (method_) {
+    case Method::kOneByOne:
+      return SearchOneByOne(text);
+    case Method::kShifts:
+      return SearchWithShifts(text);
+    case Method::kAutomaton:
+      return SearchWithAutomaton(text);
+  }
+}
+
+void StringSearch::SearchOneByOne(std::string_view text) {
+  const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t n = text.size();
+  for (size_t id = 0; id < strings_.size(); ++id) {
+    const std::string& s = strings_[id];
+    if (found_[id] || s.size() > n) continue;
+    const std::array<unsigned char, 256>& shift = string_shifts_[id];
+    const size_t last = s.size() - 1;
+    const unsigned char last_byte = ByteAt(s, last);
+    for (size_t start = 0; start + last < n;) {
+      const unsigned char c = upper_[t[start + last]];
+      if (c == last_byte) {
+        size_t i = 0;
+        while (i < last && upper_[t[start + i]] == ByteAt(s, i)) ++i;
+        if (i == last) {
+          found_[id] = 1;
+          --missing_;
+          break;
+        }
+      }
+      start += shift[c];
+    }
+  }
+}
+
+void StringSearch::SearchWithShifts(std::string_view text) {
+  const size_t m = window_;
+  const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t n = text.size();
+  // `end` is the last byte of the window of m bytes being looked at.
+  for (size_t end = m - 1; end < n;) {
+    const size_t h = Pair(upper_[t[end - 1]], upper_[t[end]]);
+    const size_t shift = shift_[h];
+    if (shift != 0) {
+      end += shift;
+      continue;
+    }
+    const size_t start = end + 1 - m;
+    for (uint32_t k = bucket_start_[h]; k < bucket_start_[h + 1]; ++k) {
+      const uint32_t id = ids_[k];
+      if (found_[id]) continue;
+      const std::string& s = strings_[id];
+      if (n - start < s.size()) continue;
+      size_t i = 0;
+      while (i < s.size() && upper_[t[start + i]] == ByteAt(s, i)) ++i;
+      if (i == s.size()) {
+        found_[id] = 1;
+        if (--missing_ == 0) return;
+      }
+    }
+    ++end;
+  }
+}
+
+void StringSearch::SearchWithAutomaton(std::string_view text) {
+  automaton_.ClearMarks();
+  automaton_.Feed(PatternAutomaton::kRoot, text, Reading::kForward,
+                  automaton_.marks());
+  automaton_.SpreadMarks();
+  for (size_t i = 0; i < strings_.size(); ++i) {
+    if (!found_[i] && automaton_.marked(ends_[i])) {
+      found_[i] = 1;
+      --missing_;
+    }
+  }
+}
+
+}  // namespace mavoscan

@@ -1,0 +1,65 @@
+#ifndef MAVOSCAN_CHECK_STRING_SEARCH_H_
+#define MAVOSCAN_CHECK_STRING_SEARCH_H_
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "strings/pattern_automaton.h"
+
+namespace mavoscan {
+
+// Tells which of a set of strings occur in a text whose bytes are compared
+// upper-cased (the strings are given upper-cased already), and stops as
+// soon as every one has been seen.
+//
+// A few strings are looked for one by one with shifts (Horspool): a byte
+// that a string does not hold lets its search skip the string's length, so
+// a long string's search looks at a small part of the text, and stops at
+// its first occurrence. Many strings of 4 bytes or more are looked for
+// together with shifts over pairs of bytes (Wu-Manber): a pair that no
+// string holds near the end of its first m bytes (m the shortest length)
+// lets the search skip up to m - 1 bytes. With a shorter string among many
+// the skips would be too small to pay, and an automaton reads every byte.
+class StringSearch {
+ public:
+  explicit StringSearch(const std::vector<std::string>& strings);
+
+  // Searches `text` from the start.
+  void Search(std::string_view text);
+
+  bool Found(size_t index) const { return found_[index] != 0; }
+  bool AllFound() const { return missing_ == 0; }
+
+ private:
+  void SearchOneByOne(std::string_view text);
+  void SearchWithShifts(std::string_view text);
+  void SearchWithAutomaton(std::string_view text);
+
+  const std::vector<std::string>& strings_;
+  std::vector<unsigned char> found_;
+  size_t missing_ = 0;
+  // The shortest length m, at most kMaxWindow.
+  size_t window_ = 0;
+  enum class Method { kOneByOne, kShifts, kAutomaton };
+  Method method_ = Method::kAutomaton;
+  // For kOneByOne: per string, the shift for each upper-cased last byte.
+  std::vector<std::array<unsigned char, 256>> string_shifts_;
+  std::array<unsigned char, 256> upper_{};
+  // Shift per pair of upper-cased bytes; 0 where some string's first m
+  // bytes end in that pair.
+  std::vector<unsigned char> shift_;
+  // The strings whose first m bytes end in a pair, by pair: those of pair h
+  // are ids_[bucket_start_[h] .. bucket_start_[h + 1]).
+  std::vector<uint32_t> bucket_start_;
+  std::vector<uint32_t> ids_;
+  PatternAutomaton automaton_;
+  std::vector<PatternAutomaton::State> ends_;
+};
+
+}  // namespace mavoscan
+
+#endif  // MAVOSCAN_CHECK_STRING_SEARCH_H_
