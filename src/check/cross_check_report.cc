@@ -120,7 +120,7 @@ std::string CrossCheckText(const CrossCheckResult& result, TextStyle style) {
   if (!result.curve.empty()) {
     text += "\nLearning curve (built from the first samples of folds 2 to " +
             std::to_string(k) + ", tested on the " +
-            std::to_string(result.folds[0].held_out) + " of fold 1):\n";
+            Plural(result.folds[0].held_out, "file") + " of fold 1):\n";
     text += "Samples  Unseen files matched\n";
     for (const CurvePoint& point : result.curve) {
       text += PadLeft(std::to_string(point.samples), 7) + "  " +

@@ -66,6 +66,23 @@ bool CollectCrossSamples(Platform& platform,
   return true;
 }
 
+bool FrontBreaksPattern(const DefinitionContent& definition,
+                        std::string_view front) {
+  for (const DefinitionPattern& pattern : definition.patterns) {
+    if (pattern.pos < 0 ||
+        pattern.pos + static_cast<int64_t>(pattern.bytes.size()) >
+            kFrontBlockSize) {
+      continue;
+    }
+    const size_t pos = static_cast<size_t>(pattern.pos);
+    if (pos > front.size() ||
+        front.substr(pos, pattern.bytes.size()) != pattern.bytes) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool DefinitionBuilder::Build(const std::vector<const CrossSample*>& training,
                               BuiltDefinition* out, std::string* err) {
   out->built = false;

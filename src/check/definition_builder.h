@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/records.h"
@@ -36,6 +37,13 @@ struct BuiltDefinition {
   // order of offset, CheckStrings, strings with an apostrophe for NUL.
   DefinitionContent content;
 };
+
+// True when `front` (a file's leading bytes: kFrontBlockSize of them, or
+// the whole file when it is shorter) lacks a pattern's bytes at its offset,
+// so that the file cannot match `definition`. Patterns beyond the front
+// block are not looked at; a built definition has none.
+bool FrontBreaksPattern(const DefinitionContent& definition,
+                        std::string_view front);
 
 // Builds new definitions from samples the way the scanner does for
 // `mavoscan "mask"`: patterns from the front blocks compared up to the

@@ -217,6 +217,29 @@ TEST(DefinitionBuilder, BuildsWhatTheScannerWrites) {
   }
 }
 
+TEST(DefinitionBuilder, FrontBreaksPattern) {
+  DefinitionContent definition;
+  definition.patterns = {{"MV", 0}, {std::string("\0X", 2), 4}};
+  const struct {
+    const char* name;
+    std::string front;
+    bool breaks;
+  } rows[] = {
+      {"both there", std::string("MV..\0X..", 8), false},
+      {"second differs", std::string("MV..\0Y", 6), true},
+      {"file ends where the second begins", "MV..", true},
+      {"file ends inside the second", std::string("MV..\0", 5), true},
+      {"file ends before the second", "MV", true},
+      {"empty file", "", true},
+      {"NUL compared as a byte", "MV..\x01X", true},
+      {"bytes above 0x7F", "\xC4V..", true},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(FrontBreaksPattern(definition, row.front), row.breaks)
+        << row.name;
+  }
+}
+
 struct CrossRun {
   int exit_code;
   std::string output;
