@@ -112,7 +112,8 @@ bool DefinitionBuilder::Build(const std::vector<const CrossSample*>& training,
     QuietPlatform quiet(platform_);
     Failure failure;
     if (!AnalyseStrings(quiet, strings_, {}, &sample_set_, &found_, &failure)) {
-      *err = FailureText(failure);
+      *err = "cannot read a sample for the global strings: " +
+             FailureText(failure);
       return false;
     }
   }

@@ -247,12 +247,13 @@ struct CrossRun {
 
 CrossRun CrossCheck(const std::string& arguments,
                     const std::vector<std::string>& samples,
-                    const std::string& unreadable = "") {
+                    const std::string& unreadable, int failing_open) {
   FakePlatform fake;
   for (size_t i = 0; i < samples.size(); ++i) {
     fake.AddFile("in/" + std::to_string(10 + i) + ".bin", samples[i]);
   }
   if (!unreadable.empty()) fake.MakeUnreadable(unreadable);
+  if (failing_open > 0) fake.FailCall(FakeCall::kOpen, failing_open);
   fake.SetCommandLine("--cross-check " + arguments);
   return {RunCheck(fake), fake.output()};
 }
@@ -269,12 +270,13 @@ TEST(CrossCheck, ExitCodesAndMessages) {
     std::string arguments;
     std::vector<std::string> samples;
     std::string unreadable;
+    int failing_open;  // counting from 1; 0 for none
     int exit_code;
     std::string output_part;
   } rows[] = {
-      {"all match", "in/*", same, "", 0,
+      {"all match", "in/*", same, "", 0, 0,
        "Unseen files expected to match: 100.0% (12 of 12)"},
-      {"a varying version byte fails", "in/* --folds 3", versions, "", 1,
+      {"a varying version byte fails", "in/* --folds 3", versions, "", 0, 1,
        "pattern at offset 0 (4D5658313148445201027C434F4D4D4F4E20574F5244537C4B"
        "4559004E554C4C7C): failed on 1 unseen file, in 1 of 3 folds\n"},
       {"leave-one-out",
@@ -283,22 +285,29 @@ TEST(CrossCheck, ExitCodesAndMessages) {
         TypeSample(15, 1)},
        "",
        0,
+       0,
        "Fewer samples than the 5 folds asked for: leave-one-out"},
       {"too few samples",
        "in/*",
        {same[0], same[1]},
        "",
+       0,
        2,
        "mavocheck: error: a cross-check needs at least 3 samples"},
-      {"mask matching nothing", "in/* none/*", same, "", 2,
+      {"mask matching nothing", "in/* none/*", same, "", 0, 2,
        "mavocheck: error: no file matches none/*\n"},
-      {"unreadable sample", "in/*", same, "in/13.bin", 2,
+      {"unreadable sample", "in/*", same, "in/13.bin", 0, 2,
        "mavocheck: error: cannot open in/13.bin\n"},
-      {"json", "in/* --json --no-strings", same, "", 0,
+      // The 12 samples are opened once each to read their front blocks;
+      // the 13th open is the string analysis's, which must fail the run.
+      {"sample gone before its strings", "in/*", same, "", 13, 2,
+       "mavocheck: error: cannot read a sample for the global strings: "},
+      {"json", "in/* --json --no-strings", same, "", 0, 0,
        "\"check_strings\":false"},
   };
   for (const auto& row : rows) {
-    const CrossRun run = CrossCheck(row.arguments, row.samples, row.unreadable);
+    const CrossRun run = CrossCheck(row.arguments, row.samples, row.unreadable,
+                                    row.failing_open);
     EXPECT_EQ(run.exit_code, row.exit_code) << row.name << "\n" << run.output;
     EXPECT_NE(run.output.find(row.output_part), std::string::npos)
         << row.name << "\n"
