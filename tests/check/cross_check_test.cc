@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
+#include <numeric>
 
 #include "check/definition_builder.h"
 #include "check/fold_plan.h"
@@ -39,18 +39,18 @@ TEST(FoldPlan, CoversEverySampleOnceInNearEqualFolds) {
         << row.name << ": " << err;
     EXPECT_EQ(plan.leave_one_out, row.leave_one_out) << row.name;
     ASSERT_EQ(plan.folds.size(), row.expected_folds) << row.name;
-    std::multiset<size_t> seen;
+    std::vector<size_t> seen;
     size_t smallest = row.samples;
     size_t largest = 0;
     for (const std::vector<size_t>& fold : plan.folds) {
-      seen.insert(fold.begin(), fold.end());
+      seen.insert(seen.end(), fold.begin(), fold.end());
       smallest = std::min(smallest, fold.size());
       largest = std::max(largest, fold.size());
     }
-    EXPECT_EQ(seen.size(), row.samples) << row.name;
-    for (size_t i = 0; i < row.samples; ++i) {
-      EXPECT_EQ(seen.count(i), 1u) << row.name << " sample " << i;
-    }
+    std::sort(seen.begin(), seen.end());
+    std::vector<size_t> every(row.samples);
+    std::iota(every.begin(), every.end(), 0);
+    EXPECT_EQ(seen, every) << row.name << ": not every sample exactly once";
     EXPECT_LE(largest - smallest, 1u) << row.name;
 
     FoldPlan again;
@@ -71,14 +71,6 @@ TEST(FoldPlan, SeedGivesTheSameSplitEverywhere) {
   std::string err;
   ASSERT_TRUE(PlanFolds(8, 3, 1, &plan, &err));
   EXPECT_EQ(plan.order, (std::vector<size_t>{4, 3, 2, 7, 5, 6, 0, 1}));
-}
-
-TEST(FoldPlan, RefusesTooFewSamples) {
-  FoldPlan plan;
-  std::string err;
-  EXPECT_FALSE(PlanFolds(2, 5, 1, &plan, &err));
-  EXPECT_NE(err.find("at least 3 samples"), std::string::npos) << err;
-  EXPECT_FALSE(PlanFolds(0, 5, 1, &plan, &err));
 }
 
 TEST(FoldPlan, TrainingSetsLeaveTheirFoldOutAndCapInShuffledOrder) {
