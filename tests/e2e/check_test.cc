@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 
 #include "e2e/e2e_harness.h"
@@ -81,6 +82,56 @@ TEST(CheckRun, VerifiesWhatTheScannerWrote) {
   run = Check(dir, {"newtype.mavo.xml", "none/*"});
   EXPECT_EQ(run.exit_code, 2);
   EXPECT_EQ(run.out, "mavocheck: error: no file matches none/*\n");
+}
+
+// A header "RIFX", a version byte, "FMT " and a byte of each sample's own,
+// then a shared text, a word of its own and a shared ending.
+std::string HeaderSample(int index, char version) {
+  return std::string("RIFX") + version + "FMT " +
+         static_cast<char>(0x80 + index) + "|BODY TEXT|" +
+         static_cast<char>('A' + index) + "WORD|";
+}
+
+TEST(CrossCheckRun, FindsThePatternUnseenFilesBreak) {
+  TempDir dir;
+  for (int i = 0; i < 10; ++i) {
+    dir.Write("clean/" + std::to_string(i) + ".bin", HeaderSample(i, '1'));
+    dir.Write("mixed/" + std::to_string(i) + ".bin",
+              HeaderSample(i, i == 3 ? '2' : '1'));
+  }
+
+  RunResult run = Check(dir, {"--cross-check", "clean/*"});
+  EXPECT_EQ(run.exit_code, 0) << run.out;
+  EXPECT_NE(run.out.find("Unseen files expected to match: 100.0% (10 of 10)"),
+            std::string::npos)
+      << run.out;
+
+  // Only one sample has version 2: the definition built without it cannot
+  // know that the version varies.
+  run = Check(dir, {"--cross-check", "mixed/*", "--seed", "4"});
+  EXPECT_EQ(run.exit_code, 1) << run.out;
+  EXPECT_TRUE(run.out.starts_with(
+      "Cross-check of 10 samples in 5 folds (seed 4), with global strings\n"))
+      << run.out;
+  EXPECT_NE(run.out.find("  pattern at offset 0 (5249465831464D5420): failed "
+                         "on 1 unseen file, in 1 of 5 folds\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\nLearning curve"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("Scanning"), std::string::npos)
+      << "the scanner's lines showed:\n"
+      << run.out;
+
+  run = Check(dir, {"--cross-check", "mixed/*", "--json", "--no-strings"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_TRUE(run.out.starts_with("{\"samples\":10,\"folds\":5,")) << run.out;
+  EXPECT_TRUE(run.out.ends_with(",\"passed\":false}\n")) << run.out;
+  EXPECT_NE(run.out.find("{\"kind\":\"pattern\",\"offset\":0,\"bytes\":"
+                         "\"5249465831464D5420\",\"files\":1,\"folds\":1}"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\"check_strings\":false"), std::string::npos);
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1);
 }
 
 }  // namespace

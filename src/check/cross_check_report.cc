@@ -1,0 +1,185 @@
+#include "check/cross_check_report.h"
+
+#include <algorithm>
+
+namespace mavoscan {
+namespace {
+
+constexpr int kBarWidth = 20;
+
+// The fold with the lowest share of matched files (the first of equals).
+size_t LowestFold(const std::vector<FoldOutcome>& folds) {
+  size_t lowest = 0;
+  for (size_t f = 1; f < folds.size(); ++f) {
+    const FoldOutcome& a = folds[f];
+    const FoldOutcome& b = folds[lowest];
+    if (a.matched * b.held_out < b.matched * a.held_out) lowest = f;
+  }
+  return lowest;
+}
+
+std::string Share(size_t matched, size_t total, TextStyle style) {
+  std::string text = PadLeft(std::to_string(matched), 5) + " of " +
+                     PadRight(std::to_string(total), 5) + " " +
+                     PadLeft(Percent(matched, total), 6);
+  if (style.terminal) text += "  " + Bar(matched, total, kBarWidth);
+  return text;
+}
+
+std::string CurveReadingText(CurveReading reading) {
+  switch (reading) {
+    case CurveReading::kTooShort:
+      return "too few samples for a curve";
+    case CurveReading::kRising:
+      return "still rising: more samples would help";
+    case CurveReading::kLevelled:
+      return "levelled off";
+  }
+  return "";
+}
+
+std::string CurveReadingKey(CurveReading reading) {
+  switch (reading) {
+    case CurveReading::kTooShort:
+      return "too_short";
+    case CurveReading::kRising:
+      return "rising";
+    case CurveReading::kLevelled:
+      return "levelled";
+  }
+  return "";
+}
+
+std::string PartText(const FailingPart& part) {
+  if (part.is_pattern) {
+    return "pattern at offset " + std::to_string(part.offset) + " (" +
+           Hex(part.bytes) + ")";
+  }
+  return "string " + Quoted(part.bytes);
+}
+
+std::string Bool(bool value) { return value ? "true" : "false"; }
+
+}  // namespace
+
+size_t CrossCheckResult::Matched() const {
+  size_t matched = 0;
+  for (const FoldOutcome& fold : folds) matched += fold.matched;
+  return matched;
+}
+
+bool CrossCheckResult::Passed() const { return Matched() == sample_count; }
+
+std::string CrossCheckText(const CrossCheckResult& result, TextStyle style) {
+  const size_t k = result.folds.size();
+  std::string text =
+      "Cross-check of " + Plural(result.sample_count, "sample") + " in " +
+      std::to_string(k) + " folds (seed " + std::to_string(result.seed) +
+      "), " + (result.check_strings ? "with" : "without") + " global strings\n";
+  if (result.leave_one_out) {
+    text += "Fewer samples than the " + std::to_string(result.requested_folds) +
+            " folds asked for: leave-one-out, one fold per sample\n";
+  }
+  text += "\nFold  Trained on  Patterns  Strings  Unseen files matched\n";
+  for (size_t f = 0; f < k; ++f) {
+    const FoldOutcome& fold = result.folds[f];
+    text += PadLeft(std::to_string(f + 1), 4) +
+            PadLeft(std::to_string(fold.trained_on), 12);
+    if (fold.built) {
+      text += PadLeft(std::to_string(fold.patterns), 10) +
+              PadLeft(std::to_string(fold.strings), 9);
+    } else {
+      text += PadLeft("no definition", 19);
+    }
+    text += "  " + Share(fold.matched, fold.held_out, style) + "\n";
+  }
+  const size_t lowest = LowestFold(result.folds);
+  text += "\nUnseen files expected to match: " +
+          Percent(result.Matched(), result.sample_count) + " (" +
+          std::to_string(result.Matched()) + " of " +
+          std::to_string(result.sample_count) + "); lowest fold " +
+          std::to_string(lowest + 1) + ": " +
+          Percent(result.folds[lowest].matched, result.folds[lowest].held_out) +
+          "\n";
+
+  if (!result.failing.empty()) {
+    text += "\nFailed most often on unseen files:\n";
+    for (const FailingPart& part : result.failing) {
+      text += "  " + PartText(part) + ": failed on " +
+              Plural(part.files, "unseen file") + ", in " +
+              std::to_string(part.folds) + " of " + std::to_string(k) +
+              " folds\n";
+    }
+    if (result.failing_count > result.failing.size()) {
+      text += "  and " +
+              std::to_string(result.failing_count - result.failing.size()) +
+              " more\n";
+    }
+  }
+
+  if (!result.curve.empty()) {
+    text += "\nLearning curve (built from the first samples of folds 2 to " +
+            std::to_string(k) + ", tested on the " +
+            Plural(result.folds[0].held_out, "file") + " of fold 1):\n";
+    text += "Samples  Unseen files matched\n";
+    for (const CurvePoint& point : result.curve) {
+      text += PadLeft(std::to_string(point.samples), 7) + "  " +
+              Share(point.matched, point.total, style) +
+              (point.built ? "" : "  no definition") + "\n";
+    }
+    text += "Reading: " + CurveReadingText(ReadCurve(result.curve)) + "\n";
+  }
+  return text;
+}
+
+std::string CrossCheckJson(const CrossCheckResult& result) {
+  const size_t lowest = LowestFold(result.folds);
+  std::string json = "{\"samples\":" + std::to_string(result.sample_count) +
+                     ",\"folds\":" + std::to_string(result.folds.size()) +
+                     ",\"leave_one_out\":" + Bool(result.leave_one_out) +
+                     ",\"seed\":" + std::to_string(result.seed) +
+                     ",\"check_strings\":" + Bool(result.check_strings) +
+                     ",\"fold_results\":[";
+  for (size_t f = 0; f < result.folds.size(); ++f) {
+    const FoldOutcome& fold = result.folds[f];
+    json += f == 0 ? "" : ",";
+    json += "{\"fold\":" + std::to_string(f + 1) +
+            ",\"trained_on\":" + std::to_string(fold.trained_on) +
+            ",\"definition\":" + Bool(fold.built) +
+            ",\"patterns\":" + std::to_string(fold.patterns) +
+            ",\"strings\":" + std::to_string(fold.strings) +
+            ",\"matched\":" + std::to_string(fold.matched) +
+            ",\"held_out\":" + std::to_string(fold.held_out) + "}";
+  }
+  json += "],\"matched\":" + std::to_string(result.Matched()) +
+          ",\"total\":" + std::to_string(result.sample_count) +
+          ",\"lowest_fold\":" + std::to_string(lowest + 1) + ",\"failing\":[";
+  for (size_t i = 0; i < result.failing.size(); ++i) {
+    const FailingPart& part = result.failing[i];
+    json += i == 0 ? "" : ",";
+    if (part.is_pattern) {
+      json +=
+          "{\"kind\":\"pattern\",\"offset\":" + std::to_string(part.offset) +
+          ",\"bytes\":\"" + Hex(part.bytes) + "\"";
+    } else {
+      json += "{\"kind\":\"string\",\"text\":" + JsonString(part.bytes);
+    }
+    json += ",\"files\":" + std::to_string(part.files) +
+            ",\"folds\":" + std::to_string(part.folds) + "}";
+  }
+  json += "],\"failing_count\":" + std::to_string(result.failing_count) +
+          ",\"learning_curve\":{\"tested_fold\":1,\"points\":[";
+  for (size_t i = 0; i < result.curve.size(); ++i) {
+    const CurvePoint& point = result.curve[i];
+    json += i == 0 ? "" : ",";
+    json += "{\"samples\":" + std::to_string(point.samples) +
+            ",\"definition\":" + Bool(point.built) +
+            ",\"matched\":" + std::to_string(point.matched) +
+            ",\"total\":" + std::to_string(point.total) + "}";
+  }
+  json += "],\"reading\":\"" + CurveReadingKey(ReadCurve(result.curve)) +
+          "\"},\"passed\":" + Bool(result.Passed()) + "}\n";
+  return json;
+}
+
+}  // namespace mavoscan

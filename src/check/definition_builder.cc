@@ -1,0 +1,137 @@
+#include "check/definition_builder.h"
+
+#include <algorithm>
+#include <memory>
+#include <set>
+
+#include "check/quiet_platform.h"
+#include "common/failure.h"
+#include "frontblock/pattern_scan.h"
+#include "strings/string_analysis.h"
+
+namespace mavoscan {
+namespace {
+
+std::string WithReason(Platform& platform, std::string text) {
+  const std::string reason = platform.FailureReason();
+  if (!reason.empty()) text += " (" + reason + ")";
+  return text;
+}
+
+// The scanner's failure as one line of the checker's: without its "* Error: "
+// lead, details in parentheses.
+std::string FailureText(const Failure& failure) {
+  constexpr std::string_view kLead = "* Error: ";
+  std::string text = failure.text;
+  if (text.starts_with(kLead)) text.erase(0, kLead.size());
+  for (const std::string& detail : failure.details) text += " (" + detail + ")";
+  return text;
+}
+
+}  // namespace
+
+bool CollectCrossSamples(Platform& platform,
+                         const std::vector<std::string>& masks,
+                         std::vector<CrossSample>* samples, std::string* err) {
+  // A file named by two masks is one sample: were it taken twice, one copy
+  // could train the definition that the other is tested against.
+  std::set<std::string> taken;
+  for (const std::string& mask : masks) {
+    const std::vector<std::string> names = platform.FindFiles(mask);
+    if (names.empty()) {
+      *err = "no file matches " + mask;
+      return false;
+    }
+    const std::string directory = platform.DirectoryPart(mask);
+    for (const std::string& name : names) {
+      std::string path = directory + name;
+      if (!taken.insert(path).second) continue;
+      std::unique_ptr<ReadableFile> file = platform.OpenForReading(path);
+      if (file == nullptr) {
+        *err = WithReason(platform, "cannot open " + path);
+        return false;
+      }
+      CrossSample sample;
+      sample.size = std::max<int64_t>(file->Size(), 0);
+      const size_t length =
+          static_cast<size_t>(std::min<int64_t>(sample.size, kFrontBlockSize));
+      if (!file->ReadAt(0, length, &sample.front)) {
+        *err = WithReason(platform, "cannot read " + path);
+        return false;
+      }
+      sample.path = std::move(path);
+      samples->push_back(std::move(sample));
+    }
+  }
+  return true;
+}
+
+bool FrontBreaksPattern(const DefinitionContent& definition,
+                        std::string_view front) {
+  for (const DefinitionPattern& pattern : definition.patterns) {
+    if (pattern.pos < 0 ||
+        pattern.pos + static_cast<int64_t>(pattern.bytes.size()) >
+            kFrontBlockSize) {
+      continue;
+    }
+    const size_t pos = static_cast<size_t>(pattern.pos);
+    if (pos > front.size() ||
+        front.substr(pos, pattern.bytes.size()) != pattern.bytes) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool DefinitionBuilder::Build(const std::vector<const CrossSample*>& training,
+                              BuiltDefinition* out, std::string* err) {
+  out->built = false;
+  out->content = DefinitionContent();
+  // Entry 0 is the base definition's block, empty in a new definition. The
+  // compared length is the shortest block's, as when the scanner collects
+  // the same files (a file shorter than it says shortens it too).
+  blocks_.resize(training.size() + 1);
+  blocks_[0].clear();
+  int header_block_size = kFrontBlockSize;
+  for (size_t i = 0; i < training.size(); ++i) {
+    blocks_[i + 1].assign(training[i]->front);
+    header_block_size = std::min(header_block_size,
+                                 static_cast<int>(training[i]->front.size()));
+  }
+  const PatternList patterns =
+      FindPatterns(blocks_, header_block_size, PositionLimit::Everywhere(),
+                   /*refining=*/false);
+  if (patterns.empty()) return true;
+
+  found_.clear();
+  if (strings_ != StringMode::kNone) {
+    sample_set_.clear();
+    for (const CrossSample* sample : training) {
+      sample_set_.push_back(SampleEntry{sample->path, sample->size});
+    }
+    QuietPlatform quiet(platform_);
+    Failure failure;
+    if (!AnalyseStrings(quiet, strings_, {}, &sample_set_, &found_, &failure)) {
+      *err = "cannot read a sample for the global strings: " +
+             FailureText(failure);
+      return false;
+    }
+  }
+
+  out->built = true;
+  for (const Pattern& pattern : patterns) {
+    out->content.patterns.push_back(
+        DefinitionPattern{pattern.bytes, pattern.pos});
+  }
+  // The writer marks every definition whose strings were analysed as
+  // checking them, even when none was found.
+  out->content.check_strings = strings_ != StringMode::kNone;
+  for (std::string text : found_) {
+    // An apostrophe stands for NUL in the written definition.
+    std::replace(text.begin(), text.end(), '\0', '\'');
+    out->content.strings.push_back(std::move(text));
+  }
+  return true;
+}
+
+}  // namespace mavoscan
