@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <map>
 #include <unordered_map>
+#include <utility>
 
 #include "common/text.h"
 #include "frontblock/pattern_scan.h"
@@ -14,6 +17,10 @@ namespace {
 constexpr size_t kMaxGroups = 4;
 constexpr size_t kScoredSplits = 32;
 constexpr size_t kClearlyMoreBytes = 4;
+// What a part must keep beyond what as many files drawn at random would
+// keep by chance: a byte and two standard deviations.
+constexpr double kBeyondChanceBytes = 1.0;
+constexpr double kChanceDeviations = 2.0;
 
 struct Split {
   // Per file, the number of its part.
@@ -64,6 +71,67 @@ std::vector<std::vector<size_t>> PartFiles(const Split& split) {
   }
   return files;
 }
+
+// What a set of k files drawn at random from all the files would keep by
+// chance: per offset, the odds that k files all hold the same byte there,
+// from how many files hold each byte.
+class ChanceTable {
+ public:
+  explicit ChanceTable(const std::vector<std::string>& fronts)
+      : files_(fronts.size()), log_factorial_(fronts.size() + 1, 0.0) {
+    for (size_t n = 2; n <= files_; ++n) {
+      log_factorial_[n] =
+          log_factorial_[n - 1] + std::log(static_cast<double>(n));
+    }
+    std::array<uint32_t, 256> counts;
+    for (size_t pos = 0; pos < kFrontBlockSize; ++pos) {
+      counts.fill(0);
+      bool reached = false;
+      for (const std::string& front : fronts) {
+        if (pos >= front.size()) continue;
+        ++counts[ByteAt(front, pos)];
+        reached = true;
+      }
+      if (!reached) break;
+      held_.emplace_back();
+      for (uint32_t count : counts) {
+        if (count > 0) held_.back().push_back(count);
+      }
+    }
+  }
+
+  // The mean and variance of the bytes `k` random files keep within the
+  // first `length` offsets.
+  std::pair<double, double> Chance(size_t k, size_t length) {
+    const auto key = std::make_pair(k, length);
+    if (auto found = cache_.find(key); found != cache_.end()) {
+      return found->second;
+    }
+    double mean = 0;
+    double variance = 0;
+    for (size_t pos = 0; pos < std::min(length, held_.size()); ++pos) {
+      double odds = 0;
+      for (uint32_t count : held_[pos]) odds += Choose(count, k);
+      odds /= Choose(files_, k);
+      mean += odds;
+      variance += odds * (1 - odds);
+    }
+    return cache_[key] = {mean, variance};
+  }
+
+ private:
+  double Choose(size_t n, size_t k) const {
+    if (k > n) return 0;
+    return std::exp(log_factorial_[n] - log_factorial_[k] -
+                    log_factorial_[n - k]);
+  }
+
+  size_t files_;
+  std::vector<double> log_factorial_;
+  // Per offset, how many files hold each byte found there.
+  std::vector<std::vector<uint32_t>> held_;
+  std::map<std::pair<size_t, size_t>, std::pair<double, double>> cache_;
+};
 
 uint64_t HashOf(const std::vector<uint8_t>& part_of) {
   uint64_t hash = 14695981039346656037ULL;
@@ -153,14 +221,24 @@ FileGrouping GroupFiles(const std::vector<std::string>& fronts) {
                    });
   if (splits.size() > kScoredSplits) splits.resize(kScoredSplits);
 
+  ChanceTable chance(fronts);
   const Split* best = nullptr;
   size_t best_kept = 0;
   for (const Split& split : splits) {
     size_t worst = SIZE_MAX;
+    bool beyond_chance = true;
     for (const std::vector<size_t>& files : PartFiles(split)) {
-      worst = std::min(worst, KeptBytes(fronts, files));
+      const size_t kept = KeptBytes(fronts, files);
+      const auto [mean, variance] =
+          chance.Chance(files.size(), ShortestLength(fronts, files));
+      beyond_chance =
+          beyond_chance && static_cast<double>(kept) >=
+                               mean + kBeyondChanceBytes +
+                                   kChanceDeviations * std::sqrt(variance);
+      worst = std::min(worst, kept);
     }
-    if (worst < whole_kept + kClearlyMoreBytes || worst < 2 * whole_kept) {
+    if (!beyond_chance || worst < whole_kept + kClearlyMoreBytes ||
+        worst < 2 * whole_kept) {
       continue;
     }
     if (best == nullptr || worst > best_kept ||
