@@ -46,8 +46,8 @@ std::vector<std::string> Mixed(const std::vector<Kind>& kinds) {
   }
 }
 
-// Each group as "<files> at <marks> keeps <first pattern>", groups separated
-// by " | "; "none" when there are none.
+// Each group as "<files> at <marks> keeps <bytes> from <first pattern>",
+// groups separated by " | "; "none" when there are none.
 std::string Summary(const FileGrouping& grouping) {
   if (grouping.groups.empty()) return "none";
   std::string text;
@@ -59,7 +59,9 @@ std::string Summary(const FileGrouping& grouping) {
     for (const Pattern& mark : group.marks) {
       text += " " + std::to_string(mark.pos) + ":" + Hex(mark.bytes);
     }
-    text += " keeps ";
+    size_t bytes = 0;
+    for (const Pattern& pattern : group.patterns) bytes += pattern.bytes.size();
+    text += " keeps " + std::to_string(bytes) + " from ";
     if (!group.patterns.empty()) {
       text += std::to_string(group.patterns[0].pos) + ":" +
               Hex(group.patterns[0].bytes);
@@ -78,13 +80,13 @@ TEST(FileGroups, Splits) {
     std::string expected;
   } rows[] = {
       {"two versions", Mixed({{v1 + "OLD", 6, 300}, {v2 + "NEWER", 4, 300}}),
-       "0,2,4,6,8,9 at 0:1A014F4C44 keeps 0:1A014F4C44 | "
-       "1,3,5,7 at 0:1E024E4557 keeps 0:1E024E45574552"},
+       "0,2,4,6,8,9 at 0:1A014F4C44 keeps 9 from 0:1A014F4C44 | "
+       "1,3,5,7 at 0:1E024E4557 keeps 11 from 0:1E024E45574552"},
       {"three versions",
        Mixed({{"V1xxxx", 4, 100}, {"V2yyyy", 4, 100}, {"V3zzzz", 4, 100}}),
-       "0,3,6,9 at 1:3178787878 keeps 0:563178787878 | "
-       "1,4,7,10 at 1:3279797979 keeps 0:563279797979 | "
-       "2,5,8,11 at 1:337A7A7A7A keeps 0:56337A7A7A7A"},
+       "0,3,6,9 at 1:3178787878 keeps 10 from 0:563178787878 | "
+       "1,4,7,10 at 1:3279797979 keeps 10 from 0:563279797979 | "
+       "2,5,8,11 at 1:337A7A7A7A keeps 10 from 0:56337A7A7A7A"},
       {"homogeneous", Mixed({{"HEAD", 20, 500}}), "none"},
       // Every split of a homogeneous set by one of its bytes gives parts
       // that keep what the whole set keeps and a byte or two.
@@ -93,8 +95,8 @@ TEST(FileGroups, Splits) {
       {"four files of text", Mixed({{"HD", 4, 2048, kText}}), "none"},
       {"two versions of text",
        Mixed({{v1 + "OLD", 6, 2048, kText}, {v2 + "NEWER", 6, 2048, kText}}),
-       "0,2,4,6,8,10 at 0:1A014F4C44 keeps 0:1A014F4C44 | "
-       "1,3,5,7,9,11 at 0:1E024E4557 keeps 0:1E024E45574552"},
+       "0,2,4,6,8,10 at 0:1A014F4C44 keeps 9 from 0:1A014F4C44 | "
+       "1,3,5,7,9,11 at 0:1E024E4557 keeps 11 from 0:1E024E45574552"},
       {"homogeneous with a flag byte",
        Mixed({{"HEADa", 10, 500}, {"HEADb", 10, 500}}), "none"},
       {"a kind under a tenth of the files",
@@ -114,33 +116,24 @@ TEST(FileGroups, Splits) {
          return files;
        }(),
        "none"},
+      // "TAIL" at 60 in every file; file 0 ends after "TA".
+      {"a short file cuts only its own group's patterns",
+       [&] {
+         std::vector<std::string> files =
+             Mixed({{v1 + "OLDFORMAT", 3, 80}, {v2 + "NEWERKIND", 3, 80}});
+         for (std::string& file : files) file.replace(60, 4, "TAIL");
+         files[0].resize(62);
+         return files;
+       }(),
+       "0,2,4 at 0:1A014F4C44464F524D4154 keeps 17 from "
+       "0:1A014F4C44464F524D4154 | 1,3,5 at 0:1E024E455745524B494E44 keeps 19 "
+       "from 0:1E024E455745524B494E44"},
       {"no files", {}, "none"},
       {"one file", {"ABC"}, "none"},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(Summary(GroupFiles(row.files)), row.expected) << row.name;
   }
-}
-
-// What each group keeps is what the scanner finds in its files alone, up
-// to the shortest of them; the whole set keeps only what all kinds share.
-TEST(FileGroups, PatternsOfGroupsAndWholeSet) {
-  std::vector<std::string> files =
-      Mixed({{"\x1A\x01OLD", 3, 60}, {"\x1E\x02NEWER", 3, 80}});
-  files[0].resize(50);
-  const FileGrouping grouping = GroupFiles(files);
-  ASSERT_EQ(grouping.groups.size(), 2u);
-  ASSERT_EQ(grouping.whole_set.size(), 1u);
-  EXPECT_EQ(grouping.whole_set[0].pos, 40);
-  EXPECT_EQ(grouping.whole_set[0].bytes, "DATA");
-  // The short file cuts its group's patterns at 50 bytes, the other group
-  // reaches 80.
-  for (const FileGroup& group : grouping.groups) {
-    ASSERT_EQ(group.patterns.size(), 2u);
-    EXPECT_EQ(group.patterns[1].bytes, "DATA");
-  }
-  EXPECT_EQ(grouping.groups[0].files, (std::vector<size_t>{0, 2, 4}));
-  EXPECT_EQ(grouping.groups[1].files, (std::vector<size_t>{1, 3, 5}));
 }
 
 }  // namespace
