@@ -16,7 +16,7 @@ namespace {
 
 constexpr size_t kMaxGroups = 4;
 constexpr size_t kScoredSplits = 32;
-constexpr size_t kClearlyMoreBytes = 4;
+constexpr size_t kClearlyMoreBytes = 2;
 // What a part must keep beyond what as many files drawn at random would
 // keep by chance: a byte and two standard deviations.
 constexpr double kBeyondChanceBytes = 1.0;
@@ -39,18 +39,28 @@ size_t ShortestLength(const std::vector<std::string>& fronts,
 
 // The bytes every file of `files` holds at the same offset within the
 // shortest of them: what FindPatterns would keep, counted.
-size_t KeptBytes(const std::vector<std::string>& fronts,
-                 const std::vector<size_t>& files) {
-  if (files.empty()) return 0;
+// The bytes every file of `files` holds at the same offset, and how many
+// of them are neither 00 nor FF (the values of unused and padding fields).
+struct Kept {
+  size_t bytes = 0;
+  size_t informative = 0;
+};
+
+Kept KeptBytes(const std::vector<std::string>& fronts,
+               const std::vector<size_t>& files) {
+  Kept kept;
+  if (files.empty()) return kept;
   const size_t length = ShortestLength(fronts, files);
   const std::string& first = fronts[files[0]];
-  size_t kept = 0;
   for (size_t pos = 0; pos < length; ++pos) {
     bool shared = true;
     for (size_t i = 1; i < files.size() && shared; ++i) {
       shared = fronts[files[i]][pos] == first[pos];
     }
-    kept += shared;
+    if (!shared) continue;
+    ++kept.bytes;
+    const unsigned char byte = ByteAt(first, pos);
+    kept.informative += byte != 0x00 && byte != 0xFF;
   }
   return kept;
 }
@@ -209,10 +219,8 @@ FileGrouping GroupFiles(const std::vector<std::string>& fronts) {
   std::vector<size_t> all(fronts.size());
   for (size_t f = 0; f < fronts.size(); ++f) all[f] = f;
   grouping.whole_set = PatternsOf(fronts, all);
-  size_t whole_kept = 0;
-  for (const Pattern& pattern : grouping.whole_set) {
-    whole_kept += pattern.bytes.size();
-  }
+  const Kept whole = KeptBytes(fronts, all);
+  const size_t whole_kept = whole.bytes;
 
   std::vector<Split> splits = FindSplits(fronts);
   std::stable_sort(splits.begin(), splits.end(),
@@ -223,12 +231,15 @@ FileGrouping GroupFiles(const std::vector<std::string>& fronts) {
 
   ChanceTable chance(fronts);
   const Split* best = nullptr;
-  size_t best_kept = 0;
+  std::pair<size_t, size_t> best_kept;
   for (const Split& split : splits) {
     size_t worst = SIZE_MAX;
+    size_t worst_informative = SIZE_MAX;
     bool beyond_chance = true;
     for (const std::vector<size_t>& files : PartFiles(split)) {
-      const size_t kept = KeptBytes(fronts, files);
+      const Kept part = KeptBytes(fronts, files);
+      const size_t kept = part.bytes;
+      worst_informative = std::min(worst_informative, part.informative);
       const auto [mean, variance] =
           chance.Chance(files.size(), ShortestLength(fronts, files));
       beyond_chance =
@@ -238,13 +249,18 @@ FileGrouping GroupFiles(const std::vector<std::string>& fronts) {
       worst = std::min(worst, kept);
     }
     if (!beyond_chance || worst < whole_kept + kClearlyMoreBytes ||
-        worst < 2 * whole_kept) {
+        (worst < 2 * whole_kept &&
+         worst_informative < whole.informative + kClearlyMoreBytes)) {
       continue;
     }
-    if (best == nullptr || worst > best_kept ||
-        (worst == best_kept && split.parts < best->parts)) {
+    // Informative bytes first: splitting by a version field gives each
+    // group its magic number, while a split by some flag may keep more
+    // bytes that are mostly zero.
+    const std::pair<size_t, size_t> score(worst_informative, worst);
+    if (best == nullptr || score > best_kept ||
+        (score == best_kept && split.parts < best->parts)) {
       best = &split;
-      best_kept = worst;
+      best_kept = score;
     }
   }
   if (best == nullptr) return grouping;

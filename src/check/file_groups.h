@@ -30,14 +30,16 @@ namespace mavoscan {
 // kScoredSplits splits of most support (earlier offsets first on a tie) are
 // scored: a real split of kinds shows at many offsets, a chance split at
 // one or two. A split is clearly better when even its worst part keeps at
-// least 4 bytes more than the whole set and at least twice as many, and
+// least 2 bytes more than the whole set (a two-byte magic number), and
+// either twice as many or 2 informative bytes (neither 00 nor FF) more, and
 // every part keeps more than chance gives: as many files drawn at random
 // keep, on average, the sum over offsets of the odds that they all hold one
 // byte there (from how many files hold each byte); a part must beat that by
 // a byte and two standard deviations. Without that test, small sets of
 // text-like files (few byte values) split into pairs that share dozens of
 // bytes by chance. Of the splits clearly better, the one whose worst part
-// keeps most wins (then fewer parts, then more support). When none is
+// keeps most informative bytes wins, then most bytes, then fewer parts,
+// then more support. When none is
 // clearly better there are no groups: a homogeneous set reports none.
 //
 // Cost: one pass over all files at every offset to find the splits and one
