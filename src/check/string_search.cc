@@ -8,8 +8,9 @@ namespace mavoscan {
 namespace {
 
 constexpr size_t kMinShiftLength = 4;
-// Up to this many strings, each is looked for on its own.
-constexpr size_t kOneByOneCount = 16;
+// How much dearer than the other ways, on average, searching one by one may
+// be and still be chosen.
+constexpr double kOneByOneRoom = 1.5;
 // Shifts are kept in a byte.
 constexpr size_t kMaxWindow = 255;
 
@@ -24,34 +25,54 @@ StringSearch::StringSearch(const std::vector<std::string>& strings)
   for (int b = 0; b < 256; ++b) {
     upper_[static_cast<size_t>(b)] = UpperByte(static_cast<unsigned char>(b));
   }
+  // The cost of each way, in steps per text byte on bytes drawn evenly:
+  // one search per string steps by its average shift, the pair search by
+  // the average shift of its table, the automaton by one byte.
+  double one_by_one_cost = 0;
   size_t shortest = kMaxWindow;
-  for (const std::string& s : strings) shortest = std::min(shortest, s.size());
-  if (strings.size() <= kOneByOneCount) {
-    method_ = Method::kOneByOne;
-    for (const std::string& s : strings) {
-      // Shifts past kMaxWindow are cut to it, which only costs speed.
-      const size_t length = std::min(s.size(), kMaxWindow);
-      std::array<unsigned char, 256> shift;
-      shift.fill(static_cast<unsigned char>(length));
-      for (size_t j = 0; j + 1 < s.size(); ++j) {
-        shift[ByteAt(s, j)] =
-            static_cast<unsigned char>(std::min(s.size() - 1 - j, kMaxWindow));
-      }
-      string_shifts_.push_back(shift);
+  for (const std::string& s : strings) {
+    shortest = std::min(shortest, s.size());
+    // Shifts past kMaxWindow are cut to it, which only costs speed.
+    const size_t length = std::min(s.size(), kMaxWindow);
+    std::array<unsigned char, 256> shift;
+    shift.fill(static_cast<unsigned char>(length));
+    for (size_t j = 0; j + 1 < s.size(); ++j) {
+      shift[ByteAt(s, j)] =
+          static_cast<unsigned char>(std::min(s.size() - 1 - j, kMaxWindow));
     }
-    return;
+    double total = 0;
+    for (unsigned char value : shift) total += value;
+    one_by_one_cost += 256.0 / std::max(total, 256.0);
+    string_shifts_.push_back(shift);
   }
-  if (shortest < kMinShiftLength) {
+  double other_cost = 1;  // the automaton's
+  if (!strings.empty() && shortest >= kMinShiftLength) {
+    BuildPairShifts(shortest);
+    double total = 0;
+    for (unsigned char value : shift_) total += value;
+    other_cost = static_cast<double>(shift_.size()) / std::max(total, 1.0);
+  }
+  // A string found early ends its search, which the averages do not see;
+  // searching one by one also reads strings only as far as each is found,
+  // so it is given some room.
+  if (one_by_one_cost <= kOneByOneRoom * other_cost) {
+    method_ = Method::kOneByOne;
+  } else if (!shift_.empty()) {
+    method_ = Method::kShifts;
+  } else {
+    method_ = Method::kAutomaton;
     const std::vector<std::string_view> views(strings.begin(), strings.end());
     automaton_.Build(
         views,
         {Reading::kForward, CaseMatch::kFolded, PatternAutomaton::kSmallTable},
         &ends_, [] { return true; });
-    return;
   }
-  method_ = Method::kShifts;
+}
+
+void StringSearch::BuildPairShifts(size_t shortest) {
   window_ = shortest;
   const size_t m = window_;
+  const std::vector<std::string>& strings = strings_;
   shift_.assign(size_t{1} << 16, static_cast<unsigned char>(m - 1));
   std::vector<uint32_t> counts((size_t{1} << 16) + 1, 0);
   for (const std::string& s : strings) {

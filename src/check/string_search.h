@@ -16,14 +16,16 @@ namespace mavoscan {
 // upper-cased (the strings are given upper-cased already), and stops as
 // soon as every one has been seen.
 //
-// A few strings are looked for one by one with shifts (Horspool): a byte
-// that a string does not hold lets its search skip the string's length, so
-// a long string's search looks at a small part of the text, and stops at
-// its first occurrence. Many strings of 4 bytes or more are looked for
-// together with shifts over pairs of bytes (Wu-Manber): a pair that no
-// string holds near the end of its first m bytes (m the shortest length)
-// lets the search skip up to m - 1 bytes. With a shorter string among many
-// the skips would be too small to pay, and an automaton reads every byte.
+// Three ways, the cheapest chosen from the strings' shift tables:
+// - one by one with shifts (Horspool): a byte that a string does not hold
+//   lets its search skip the string's length, so a long string's search
+//   looks at a small part of the text, and stops at its first occurrence;
+// - all at once with shifts over pairs of bytes (Wu-Manber), when every
+//   string has 4 bytes or more: a pair that no string holds near the end of
+//   its first m bytes (m the shortest length) lets the search skip up to
+//   m - 1 bytes;
+// - an automaton that reads every byte, when shorter strings would make
+//   the skips too small to pay.
 class StringSearch {
  public:
   explicit StringSearch(const std::vector<std::string>& strings);
@@ -35,6 +37,7 @@ class StringSearch {
   bool AllFound() const { return missing_ == 0; }
 
  private:
+  void BuildPairShifts(size_t shortest);
   void SearchOneByOne(std::string_view text);
   void SearchWithShifts(std::string_view text);
   void SearchWithAutomaton(std::string_view text);

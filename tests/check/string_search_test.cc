@@ -20,10 +20,10 @@ TEST(StringSearch, AgreesWithPlainFindForEveryMethod) {
     size_t min_length;
     size_t max_length;
   } rows[] = {
-      {"few strings, one by one", 12, 1, 40},
+      {"a few strings of any length", 12, 1, 40},
       {"many long strings, shifts over pairs", 200, 4, 30},
       {"many strings, a short one among them: automaton", 200, 2, 12},
-      {"strings longer than a shift can say", 6, 250, 400},
+      {"long strings, one by one, longer than a shift can say", 6, 250, 400},
   };
   std::mt19937 rng(7);
   for (const auto& row : rows) {
