@@ -114,27 +114,33 @@ class FoldRunner {
     }
     outcome->patterns = built_.content.patterns.size();
     outcome->strings = built_.content.strings.size();
-    FileVerifier verifier(built_.content);
+    // Without a tally only the verdict counts. A definition from very few
+    // samples can hold hundreds of strings, which are slow to look for in
+    // large files; when the front block kept in memory already breaks a
+    // pattern, the file cannot match and need not be read.
+    paths_.clear();
     for (size_t index : tested) {
-      // Without a tally only the verdict counts. A definition from very few
-      // samples can hold hundreds of strings, which are slow to look for in
-      // large files; when the front block kept in memory already breaks a
-      // pattern, the file cannot match and need not be read.
       if (tally == nullptr &&
           FrontBreaksPattern(built_.content, samples_[index].front)) {
         progress_.Advance();
-        continue;
+      } else {
+        paths_.push_back(samples_[index].path);
       }
-      FileVerdict verdict;
-      if (!verifier.Verify(platform_, samples_[index].path, &verdict, err)) {
-        return false;
-      }
+    }
+    size_t shown = 0;
+    if (!VerifyFiles(platform_, built_.content, VerifyDepth::kMatch, paths_,
+                     &verdicts_, err, [&](size_t done) {
+                       progress_.Advance(done - shown);
+                       shown = done;
+                     })) {
+      return false;
+    }
+    for (const FileVerdict& verdict : verdicts_) {
       if (verdict.Matches()) {
         ++outcome->matched;
       } else if (tally != nullptr) {
         tally->Add(fold, built_.content, verdict);
       }
-      progress_.Advance();
     }
     return true;
   }
@@ -146,6 +152,8 @@ class FoldRunner {
   CheckProgress& progress_;
   std::vector<const CrossSample*> training_;
   BuiltDefinition built_;
+  std::vector<std::string> paths_;
+  std::vector<FileVerdict> verdicts_;
 };
 
 // Builds and tests every fold's definition and those of the learning curve.
