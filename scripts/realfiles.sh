@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Checks mavocheck on real files of this system that no one here wrote:
+# for each type, a definition is built by mavoscan from half of the files,
+# verified on the other half (and on the other types' files, which must not
+# match), and the cross-check's estimate from the building half is set
+# against the share measured on the held-out half.
+#
+# Usage: scripts/realfiles.sh [BUILD_DIR] [WORK_DIR]
+# Needs python3 (to read the JSON reports). Prints one table row per type.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$(cd "${1:-${root}/build}" && pwd)"
+work="${2:-/tmp/mavo-realfiles}"
+scan="${build}/mavoscan"
+check="${build}/mavocheck"
+per_type=80
+
+# type|find arguments (files under 8 MiB; the project's own trees left out)
+types=(
+  "png|/usr/share -name *.png"
+  "gif|/usr/share /usr/lib -name *.gif"
+  "gzip|/usr/share -name *.gz"
+  "woff2|/usr/share /usr/lib /root/.rustup -name *.woff2"
+  "gettext|/usr/share/locale -name *.mo"
+  "truetype|/usr/share/fonts -name *.ttf"
+  "svg|/usr/share /usr/lib -name *.svg"
+  "pyc|/usr/lib /root/.pyenv -name *.pyc"
+  "elf-exec|/usr/bin /usr/sbin -type f"
+  "elf-so|/usr/lib -name *.so*"
+)
+
+collect() {
+  local type="$1" dirs_and_test="$2"
+  local out="${work}/${type}"
+  if [[ -f "${out}/.done" ]]; then return; fi
+  rm -rf "${out}"
+  mkdir -p "${out}/train" "${out}/test"
+  # Sorted paths, thinned evenly to per_type files: the same files on every
+  # run of the same system. ELF files are told by their first four bytes.
+  # shellcheck disable=SC2086
+  find ${dirs_and_test} -type f -size -8M -size +0 2>/dev/null |
+    { grep -v '^/work\|^/tmp\|/\.[^/]*$' || true; } | LC_ALL=C sort |
+    while read -r path; do
+      if [[ "${type}" == elf-* ]]; then
+        [[ "$(head -c 4 "${path}" | od -An -tx1 | tr -d ' \n')" == 7f454c46 ]] ||
+          continue
+      fi
+      echo "${path}"
+    done >"${out}/list"
+  local total count=0 index=0 step
+  total=$(wc -l <"${out}/list")
+  step=$(((total + per_type - 1) / per_type))
+  ((step > 0)) || step=1
+  while read -r path; do
+    if ((index % step == 0)); then
+      local half=train
+      ((count % 2 == 1)) && half=test
+      cp "${path}" "${out}/${half}/$(printf 'f%04d' "${count}").${type}"
+      count=$((count + 1))
+    fi
+    index=$((index + 1))
+  done <"${out}/list"
+  touch "${out}/.done"
+}
+
+for entry in "${types[@]}"; do
+  collect "${entry%%|*}" "${entry#*|}"
+done
+
+# One row per type: the cross-check's estimate from the building half, the
+# share of the held-out half that matches the definition built from the
+# whole building half, and false matches among the other types' held-out
+# files.
+read -r -d '' share_py <<'PY' || true
+import json, sys
+report = json.load(sys.stdin)
+if sys.argv[1] == "cross":
+    print("%d/%d" % (report["matched"], report["total"]))
+else:
+    files = len(report["files"])
+    nots = len(report["not_files"])
+    print("%d/%d %d/%d %d %s" % (
+        report["matched"], files, nots - report["not_matched"], nots,
+        report["strength"]["informative_bytes"],
+        ",".join(w["kind"] for w in report["warnings"]) or "-"))
+PY
+share() { python3 -c "${share_py}" "$1"; }
+
+percent() { python3 -c "a,b=map(int,'$1'.split('/')); print(f'{100*a/b:5.1f}%')"; }
+
+printf '%-9s %5s %9s %9s %7s %7s  %s\n' type files estimate measured false info warnings
+for entry in "${types[@]}"; do
+  type="${entry%%|*}"
+  dir="${work}/${type}"
+  run="${work}/runs/${type}"
+  rm -rf "${run}"
+  mkdir -p "${run}"
+  nots=()
+  for other in "${types[@]}"; do
+    other="${other%%|*}"
+    [[ "${other}" == "${type}" ]] || nots+=(--not "${work}/${other}/test/*")
+  done
+  estimate=$(cd "${run}" &&
+    { "${check}" --cross-check "${dir}/train/*" --json || true; } | share cross)
+  (cd "${run}" && "${scan}" "${dir}/train/*" >scan.out) || true
+  if [[ -f "${run}/newtype.mavo.xml" ]]; then
+    read -r measured false info warnings < <(cd "${run}" &&
+      { "${check}" newtype.mavo.xml "${dir}/test/*" "${nots[@]}" --json ||
+        true; } | share verify)
+  else
+    measured="0/$(find "${dir}/test" -type f | wc -l)" false="-" info="-"
+    warnings="no definition"
+  fi
+  printf '%-9s %5s %9s %9s %7s %7s  %s\n' "${type}" \
+    "$(find "${dir}/train" -type f | wc -l)" "$(percent "${estimate}")" \
+    "$(percent "${measured}")" "${false}" "${info}" "${warnings}"
+done
