@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Cross-builds the 32-bit Windows program (build-windows/mavoscan.exe) and
 # runs the end-to-end suite against it under Wine. Installs the cross
-# compiler and Wine when they are missing (as root, with apt-get). The
-# native test programs come from build-test, which scripts/test.sh makes;
-# whatever is missing there is built. JOBS sets the parallelism (default 2).
+# compiler and Wine when they are missing (as root, with apt-get). On a
+# machine whose kernel runs no 32-bit programs (and so no 32-bit Wine), the
+# same code is built and tested as a 64-bit program under 64-bit Wine
+# instead (build-windows64). The native test programs come from build-test,
+# which scripts/test.sh makes; whatever is missing there is built. JOBS sets
+# the parallelism (default 2).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -13,14 +16,8 @@ if command -v ninja >/dev/null 2>&1; then
   generator=(-G Ninja)
 fi
 
-missing=()
-command -v i686-w64-mingw32-g++-posix >/dev/null 2>&1 ||
-  missing+=(g++-mingw-w64-i686-posix)
-# The 32-bit program needs the 32-bit Wine loader beside the 64-bit one.
-{ command -v wine >/dev/null 2>&1 && dpkg -s wine32:i386 >/dev/null 2>&1; } ||
-  missing+=(wine wine32:i386)
-if ((${#missing[@]} > 0)); then
-  echo "=== installing: ${missing[*]}"
+install() {
+  echo "=== installing: $*"
   export DEBIAN_FRONTEND=noninteractive
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
@@ -28,15 +25,48 @@ if ((${#missing[@]} > 0)); then
   apt-get update
   # With the recommended packages, the way this script was tried; Wine
   # without them was not.
-  apt-get install -y "${missing[@]}"
+  apt-get install -y "$@"
+}
+
+missing=()
+command -v i686-w64-mingw32-g++-posix >/dev/null 2>&1 ||
+  missing+=(g++-mingw-w64-i686-posix)
+# The 32-bit program needs the 32-bit Wine loader beside the 64-bit one.
+{ command -v wine >/dev/null 2>&1 && dpkg -s wine32:i386 >/dev/null 2>&1; } ||
+  missing+=(wine wine32:i386)
+if ((${#missing[@]} > 0)); then
+  install "${missing[@]}"
 fi
 
-echo "=== build-windows"
-cmake -S "${root}" -B "${root}/build-windows" "${generator[@]}" \
-  -DCMAKE_TOOLCHAIN_FILE="${root}/cmake/mingw-w64-i686.cmake" \
+# Wine's 32-bit server is a 32-bit Linux program: when it cannot start, the
+# kernel runs no 32-bit programs.
+if /usr/lib/wine/wineserver32 --version >/dev/null 2>&1; then
+  toolchain=mingw-w64-i686
+  build_windows="${root}/build-windows"
+  export WINEARCH=win32
+  wine=(wine)
+else
+  echo "=== this machine runs no 32-bit programs: testing the 64-bit build"
+  missing=()
+  command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 ||
+    missing+=(g++-mingw-w64-x86-64-posix)
+  [[ -x /usr/lib/wine/wine64 ]] || missing+=(wine64)
+  if ((${#missing[@]} > 0)); then
+    install "${missing[@]}"
+  fi
+  toolchain=mingw-w64-x86_64
+  build_windows="${root}/build-windows64"
+  # The wine command prefers the 32-bit loader whenever it is installed.
+  export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+  wine=(/usr/lib/wine/wine64)
+fi
+
+echo "=== ${build_windows##*/}"
+cmake -S "${root}" -B "${build_windows}" "${generator[@]}" \
+  -DCMAKE_TOOLCHAIN_FILE="${root}/cmake/${toolchain}.cmake" \
   -DCMAKE_BUILD_TYPE=Release
-cmake --build "${root}/build-windows" -j "${jobs}"
-tool="${root}/build-windows/mavoscan.exe"
+cmake --build "${build_windows}" -j "${jobs}"
+tool="${build_windows}/mavoscan.exe"
 
 echo "=== build-test (native end-to-end programs)"
 cmake -S "${root}" -B "${root}/build-test" "${generator[@]}"
@@ -45,7 +75,7 @@ cmake --build "${root}/build-test" -j "${jobs}" --target e2e_tests
 # A prefix of our own, removed at the end, so that nothing depends on the
 # user's Wine set-up.
 WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/mavoscan-wine-XXXXXX")"
-export WINEPREFIX WINEDEBUG=-all WINEARCH=win32
+export WINEPREFIX WINEDEBUG=-all
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "${WINEPREFIX}"
@@ -57,10 +87,10 @@ echo "=== Wine prefix ${WINEPREFIX}"
 # in a prefix starts Wine's own background programs, which would hold the
 # harness's output pipes open until they end, so one run goes first here.
 wineserver -p
-wineboot -i >/dev/null 2>&1
-wine "${tool}" /? >/dev/null 2>&1 || true
+"${wine[@]}" wineboot -i >/dev/null 2>&1
+"${wine[@]}" "${tool}" /? >/dev/null 2>&1 || true
 
 echo "=== end-to-end suite against ${tool}"
-MAVO_E2E_TOOL="wine ${tool}" ctest --test-dir "${root}/build-test" \
+MAVO_E2E_TOOL="${wine[*]} ${tool}" ctest --test-dir "${root}/build-test" \
   --output-on-failure -j "${jobs}" -R '^e2e\.'
 echo "=== Windows tests passed"
