@@ -16,11 +16,6 @@
 namespace mavoscan {
 namespace {
 
-int Error(Platform& platform, const std::string& message) {
-  platform.Write("mavocheck: error: " + message + "\n");
-  return kCheckError;
-}
-
 // Counts, per pattern (offset and bytes) and per string, the unseen files
 // that lacked it and the folds in which that happened. Folds build their
 // own definitions, so a part is known by its content, not by its index.
@@ -216,11 +211,11 @@ int RunCrossCheck(Platform& platform, const CheckOptions& options) {
   std::string err;
   std::vector<CrossSample> samples;
   if (!CollectCrossSamples(platform, options.masks, &samples, &err)) {
-    return Error(platform, err);
+    return CheckError(platform, err);
   }
   FoldPlan plan;
   if (!PlanFolds(samples.size(), options.folds, options.seed, &plan, &err)) {
-    return Error(platform, err);
+    return CheckError(platform, err);
   }
   CrossCheckResult result;
   result.sample_count = samples.size();
@@ -229,7 +224,7 @@ int RunCrossCheck(Platform& platform, const CheckOptions& options) {
   result.requested_folds = options.folds;
   result.check_strings = !options.no_strings;
   if (!CrossCheck(platform, options, samples, plan, &result, &err)) {
-    return Error(platform, err);
+    return CheckError(platform, err);
   }
   if (options.format == ReportFormat::kJson) {
     platform.Write(CrossCheckJson(result));

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <memory>
-#include <set>
 
+#include "check/file_verifier.h"
 #include "check/quiet_platform.h"
 #include "common/failure.h"
 #include "frontblock/pattern_scan.h"
@@ -11,12 +11,6 @@
 
 namespace mavoscan {
 namespace {
-
-std::string WithReason(Platform& platform, std::string text) {
-  const std::string reason = platform.FailureReason();
-  if (!reason.empty()) text += " (" + reason + ")";
-  return text;
-}
 
 // The scanner's failure as one line of the checker's: without its "* Error: "
 // lead, details in parentheses.
@@ -35,33 +29,24 @@ bool CollectCrossSamples(Platform& platform,
                          std::vector<CrossSample>* samples, std::string* err) {
   // A file named by two masks is one sample: were it taken twice, one copy
   // could train the definition that the other is tested against.
-  std::set<std::string> taken;
-  for (const std::string& mask : masks) {
-    const std::vector<std::string> names = platform.FindFiles(mask);
-    if (names.empty()) {
-      *err = "no file matches " + mask;
+  std::vector<std::string> paths;
+  if (!ExpandMasks(platform, masks, /*once=*/true, &paths, err)) return false;
+  for (std::string& path : paths) {
+    std::unique_ptr<ReadableFile> file = platform.OpenForReading(path);
+    if (file == nullptr) {
+      *err = WithReason(platform, "cannot open " + path);
       return false;
     }
-    const std::string directory = platform.DirectoryPart(mask);
-    for (const std::string& name : names) {
-      std::string path = directory + name;
-      if (!taken.insert(path).second) continue;
-      std::unique_ptr<ReadableFile> file = platform.OpenForReading(path);
-      if (file == nullptr) {
-        *err = WithReason(platform, "cannot open " + path);
-        return false;
-      }
-      CrossSample sample;
-      sample.size = std::max<int64_t>(file->Size(), 0);
-      const size_t length =
-          static_cast<size_t>(std::min<int64_t>(sample.size, kFrontBlockSize));
-      if (!file->ReadAt(0, length, &sample.front)) {
-        *err = WithReason(platform, "cannot read " + path);
-        return false;
-      }
-      sample.path = std::move(path);
-      samples->push_back(std::move(sample));
+    CrossSample sample;
+    sample.size = std::max<int64_t>(file->Size(), 0);
+    const size_t length =
+        static_cast<size_t>(std::min<int64_t>(sample.size, kFrontBlockSize));
+    if (!file->ReadAt(0, length, &sample.front)) {
+      *err = WithReason(platform, "cannot read " + path);
+      return false;
     }
+    sample.path = std::move(path);
+    samples->push_back(std::move(sample));
   }
   return true;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <set>
 #include <string_view>
 
 #include "common/records.h"
@@ -20,13 +21,32 @@ int64_t EndOf(const DefinitionPattern& pattern) {
   return pattern.pos + static_cast<int64_t>(pattern.bytes.size());
 }
 
+}  // namespace
+
 std::string WithReason(Platform& platform, std::string text) {
   const std::string reason = platform.FailureReason();
   if (!reason.empty()) text += " (" + reason + ")";
   return text;
 }
 
-}  // namespace
+bool ExpandMasks(Platform& platform, const std::vector<std::string>& masks,
+                 bool once, std::vector<std::string>* paths, std::string* err) {
+  std::set<std::string> taken;
+  for (const std::string& mask : masks) {
+    const std::vector<std::string> names = platform.FindFiles(mask);
+    if (names.empty()) {
+      *err = "no file matches " + mask;
+      return false;
+    }
+    const std::string directory = platform.DirectoryPart(mask);
+    for (const std::string& name : names) {
+      std::string path = directory + name;
+      if (once && !taken.insert(path).second) continue;
+      paths->push_back(std::move(path));
+    }
+  }
+  return true;
+}
 
 FileVerifier::FileVerifier(const DefinitionContent& definition,
                            VerifyDepth depth)

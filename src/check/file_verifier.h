@@ -81,6 +81,17 @@ class FileVerifier {
   std::string scratch_;
 };
 
+// The paths of the files `masks` name: per mask in turn, its directory part
+// followed by each name found, in the order found. With `once`, a path that
+// two masks name is given once. Returns false with *err set ("no file
+// matches <mask>") when a mask matches nothing.
+bool ExpandMasks(Platform& platform, const std::vector<std::string>& masks,
+                 bool once, std::vector<std::string>* paths, std::string* err);
+
+// `text` followed by the system's reason for the last failed call, in
+// brackets, when it gives one.
+std::string WithReason(Platform& platform, std::string text);
+
 // Verifies `paths` against `definition`, two files at a time (each on a
 // verifier of its own), and sets *verdicts to their verdicts in the order
 // of `paths`. `done` is called on the calling thread now and then with the

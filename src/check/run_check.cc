@@ -23,26 +23,13 @@
 namespace mavoscan {
 namespace {
 
-int Error(Platform& platform, const std::string& message) {
-  platform.Write("mavocheck: error: " + message + "\n");
-  return kCheckError;
-}
-
 // Verifies the files of every mask, in the order the masks came and, within
 // a mask, in the order the system lists them.
 bool VerifyMasks(Platform& platform, const std::vector<std::string>& masks,
                  const DefinitionContent& definition, VerifyDepth depth,
                  std::vector<FileVerdict>* verdicts, std::string* err) {
   std::vector<std::string> paths;
-  for (const std::string& mask : masks) {
-    const std::vector<std::string> names = platform.FindFiles(mask);
-    if (names.empty()) {
-      *err = "no file matches " + mask;
-      return false;
-    }
-    const std::string directory = platform.DirectoryPart(mask);
-    for (const std::string& name : names) paths.push_back(directory + name);
-  }
+  if (!ExpandMasks(platform, masks, /*once=*/false, &paths, err)) return false;
   CheckProgress progress(platform, "Verifying...", paths.size());
   size_t shown = 0;
   return VerifyFiles(platform, definition, depth, paths, verdicts, err,
@@ -54,11 +41,16 @@ bool VerifyMasks(Platform& platform, const std::vector<std::string>& masks,
 
 }  // namespace
 
+int CheckError(Platform& platform, const std::string& message) {
+  platform.Write("mavocheck: error: " + message + "\n");
+  return kCheckError;
+}
+
 int RunCheck(Platform& platform) {
   CheckOptions options;
   std::string err;
   if (!ParseCheckOptions(platform.CommandLineText(), &options, &err)) {
-    return Error(platform, err + " (see mavocheck --help)");
+    return CheckError(platform, err + " (see mavocheck --help)");
   }
   switch (options.action) {
     case CheckAction::kHelp:
@@ -76,12 +68,13 @@ int RunCheck(Platform& platform) {
   DefinitionContent definition;
   if (!ReadDefinitionContent(platform, options.definition_file, &definition,
                              &err)) {
-    return Error(platform, err);
+    return CheckError(platform, err);
   }
   const VerifyDepth depth =
       options.explain ? VerifyDepth::kExplain : VerifyDepth::kMatch;
   if (!FileVerifier(definition, depth).Usable(&err)) {
-    return Error(platform, options.definition_file + " is malformed: " + err);
+    return CheckError(platform,
+                      options.definition_file + " is malformed: " + err);
   }
 
   VerifyReport report{options.definition_file, &definition, {}, {}};
@@ -89,7 +82,7 @@ int RunCheck(Platform& platform) {
                    &err) ||
       !VerifyMasks(platform, options.not_masks, definition, depth,
                    &report.not_files, &err)) {
-    return Error(platform, err);
+    return CheckError(platform, err);
   }
   const WeaknessReport weakness = AssessWeakness(report);
   const bool passed =

@@ -1,6 +1,8 @@
 #ifndef MAVOSCAN_CHECK_RUN_CHECK_H_
 #define MAVOSCAN_CHECK_RUN_CHECK_H_
 
+#include <string>
+
 #include "platform/platform.h"
 
 namespace mavoscan {
@@ -9,6 +11,10 @@ namespace mavoscan {
 constexpr int kCheckPassed = 0;
 constexpr int kCheckFailed = 1;
 constexpr int kCheckError = 2;
+
+// Writes "mavocheck: error: " and `message` as one line and returns
+// kCheckError.
+int CheckError(Platform& platform, const std::string& message);
 
 // One whole run of the checker: options, definition, files, report. Returns
 // kCheckPassed when every file matches as it should (or for --help and
