@@ -56,10 +56,17 @@ StringSearch::StringSearch(const std::vector<std::string>& strings)
   }
   // A string found early ends its search, which the averages do not see;
   // searching one by one also reads strings only as far as each is found,
-  // so it is given some room.
-  if (one_by_one_cost <= kOneByOneRoom * other_cost) {
+  // so it is given some room. A shift search compares a whole string where
+  // its end matches, so a long string in a text made to match it almost
+  // everywhere (runs of one byte) costs its length at every byte; only the
+  // automaton is linear whatever the text, and it takes strings longer
+  // than a shift can say.
+  size_t longest = 0;
+  for (const std::string& s : strings) longest = std::max(longest, s.size());
+  const bool shifts_bounded = longest <= kMaxWindow;
+  if (shifts_bounded && one_by_one_cost <= kOneByOneRoom * other_cost) {
     method_ = Method::kOneByOne;
-  } else if (!shift_.empty()) {
+  } else if (shifts_bounded && !shift_.empty()) {
     method_ = Method::kShifts;
   } else {
     method_ = Method::kAutomaton;
