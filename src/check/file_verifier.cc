@@ -48,6 +48,18 @@ bool ExpandMasks(Platform& platform, const std::vector<std::string>& masks,
   return true;
 }
 
+bool DefinitionUsable(const DefinitionContent& definition, std::string* err) {
+  for (size_t i = 0; i < definition.patterns.size(); ++i) {
+    if (definition.patterns[i].pos < 0) {
+      *err = "pattern " + std::to_string(i + 1) + " lies at offset " +
+             std::to_string(definition.patterns[i].pos) +
+             ", before the start of any file";
+      return false;
+    }
+  }
+  return true;
+}
+
 FileVerifier::FileVerifier(const DefinitionContent& definition,
                            VerifyDepth depth)
     : definition_(definition), depth_(depth) {
@@ -64,18 +76,6 @@ FileVerifier::FileVerifier(const DefinitionContent& definition,
     }
   }
   if (depth == VerifyDepth::kExplain) front_length_ = kFrontBlockSize;
-}
-
-bool FileVerifier::Usable(std::string* err) const {
-  for (size_t i = 0; i < definition_.patterns.size(); ++i) {
-    if (definition_.patterns[i].pos < 0) {
-      *err = "pattern " + std::to_string(i + 1) + " lies at offset " +
-             std::to_string(definition_.patterns[i].pos) +
-             ", before the start of any file";
-      return false;
-    }
-  }
-  return true;
 }
 
 bool FileVerifier::Verify(Platform& platform, const std::string& path,

@@ -45,6 +45,10 @@ struct FileVerdict {
 // pattern's bytes lie at its Pos, and, when CheckStrings is True, every
 // global string occurs in the file's text as the scanner reads a sample
 // (upper-cased; head and tail of a file over kWholeReadLimit).
+// Returns false with *err set when `definition` holds something no file can
+// be tested against (a pattern at a negative offset).
+bool DefinitionUsable(const DefinitionContent& definition, std::string* err);
+
 enum class VerifyDepth {
   kMatch,    // what identification needs
   kExplain,  // also every string and the whole front block
@@ -55,10 +59,6 @@ class FileVerifier {
   // `definition` must outlive the verifier.
   explicit FileVerifier(const DefinitionContent& definition,
                         VerifyDepth depth = VerifyDepth::kMatch);
-
-  // Returns false with *err set when the definition holds something no file
-  // can be tested against (a pattern at a negative offset).
-  bool Usable(std::string* err) const;
 
   // Tests the file `path`. Returns false with *err set when it cannot be
   // opened or read.

@@ -72,7 +72,7 @@ int RunCheck(Platform& platform) {
   }
   const VerifyDepth depth =
       options.explain ? VerifyDepth::kExplain : VerifyDepth::kMatch;
-  if (!FileVerifier(definition, depth).Usable(&err)) {
+  if (!DefinitionUsable(definition, &err)) {
     return CheckError(platform,
                       options.definition_file + " is malformed: " + err);
   }

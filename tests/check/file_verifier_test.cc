@@ -59,7 +59,7 @@ std::string VerifyLoaded(FakePlatform& fake, const DefinitionContent& content,
                          const std::string& path) {
   FileVerifier verifier(content);
   std::string err;
-  EXPECT_TRUE(verifier.Usable(&err)) << err;
+  EXPECT_TRUE(DefinitionUsable(content, &err)) << err;
   FileVerdict verdict;
   if (!verifier.Verify(fake, path, &verdict, &err)) return "error: " + err;
   EXPECT_EQ(verdict.path, path);
@@ -183,7 +183,7 @@ TEST(FileVerifier, UnreadableFilesAndNegativeOffsets) {
   DefinitionContent content;
   content.patterns = {{"A", 0}, {"B", -1}};
   std::string err;
-  EXPECT_FALSE(FileVerifier(content).Usable(&err));
+  EXPECT_FALSE(DefinitionUsable(content, &err));
   EXPECT_EQ(err, "pattern 2 lies at offset -1, before the start of any file");
 }
 
