@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Cross-builds the 32-bit Windows program (build-windows/mavoscan.exe) and
-# runs the end-to-end suite against it under Wine. Installs the cross
-# compiler and Wine when they are missing (as root, with apt-get). On a
-# machine whose kernel runs no 32-bit programs (and so no 32-bit Wine), the
-# same code is built and tested as a 64-bit program under 64-bit Wine
-# instead (build-windows64). The native test programs come from build-test,
-# which scripts/test.sh makes; whatever is missing there is built. JOBS sets
-# the parallelism (default 2).
+# Cross-builds the 32-bit Windows program (build-windows/mavoscan.exe), runs
+# the end-to-end suite against it under Wine, and packs the zip that is
+# handed out (the programs, the licence and the README), checking what it
+# holds. Installs the cross compiler and Wine when they are missing (as
+# root, with apt-get). On a machine whose kernel runs no 32-bit programs (and
+# so no 32-bit Wine), the same code is built and tested as a 64-bit program
+# under 64-bit Wine instead (build-windows64). The native test programs come
+# from build-test, which scripts/test.sh makes; whatever is missing there is
+# built. JOBS sets the parallelism (default 2).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -93,4 +94,17 @@ wineserver -p
 echo "=== end-to-end suite against ${tool}"
 MAVO_E2E_TOOL="${wine[*]} ${tool}" ctest --test-dir "${root}/build-test" \
   --output-on-failure -j "${jobs}" -R '^e2e\.'
+
+echo "=== cpack (the Windows zip)"
+rm -f "${build_windows}"/mavoscan-*.zip
+(cd "${build_windows}" && cpack -G ZIP)
+zip=("${build_windows}"/mavoscan-*.zip)
+listing="$(cd "${build_windows}" && cmake -E tar tf "${zip[0]}")"
+echo "${listing}"
+for name in mavoscan.exe mavocheck.exe LICENSE README.md; do
+  if ! grep -qx "${name}" <<<"${listing}"; then
+    echo "${zip[0]##*/} does not hold ${name}" >&2
+    exit 1
+  fi
+done
 echo "=== Windows tests passed"
