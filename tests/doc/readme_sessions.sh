@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Runs the README's sessions as a reader would: every line of a fenced block
 # that begins with "$ " is a command (a line ending in a backslash goes on
-# in the next line), run in that order in one fresh copy of examples/, with
-# the programs of this build first on PATH. A command must end with exit
-# code 0, unless a "$ echo $?" line follows it in the same block, whose next
-# line is the code it must end with.
+# in the next line), run in that order in one fresh copy of examples/, each
+# by its own bash started there, with the programs of this build first on
+# PATH, so the files one command writes are there for the next. A command
+# must end with exit code 0, unless a "$ echo $?" line follows it in the
+# same block, whose next line is the code it must end with.
 #
 # Usage: readme_sessions.sh README EXAMPLES_DIR BIN_DIR...
 set -euo pipefail
