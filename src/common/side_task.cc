@@ -6,14 +6,28 @@ namespace mavoscan {
 
 SideTask::SideTask(std::function<void()> work)
     : thread_([this, work = std::move(work)] {
-        work();
+        // An exception must not leave a thread: the process would end.
+        try {
+          work();
+        } catch (...) {
+          raised_ = std::current_exception();
+        }
         std::lock_guard<std::mutex> lock(mutex_);
         finished_ = true;
         finished_signal_.notify_one();
       }) {}
 
+SideTask::~SideTask() {
+  if (thread_.joinable()) thread_.join();
+  // Dropped while the starting thread unwinds from its own exception, which
+  // the entry reports; otherwise the work's results would be taken as
+  // complete, which they are not.
+  if (raised_ != nullptr && std::uncaught_exceptions() == 0) std::terminate();
+}
+
 void SideTask::Wait() {
   if (thread_.joinable()) thread_.join();
+  if (raised_ != nullptr) std::rethrow_exception(std::exchange(raised_, {}));
 }
 
 bool SideTask::WaitPolling(const std::function<bool()>& poll) {
