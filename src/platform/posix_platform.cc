@@ -838,6 +838,7 @@ class PosixPlatform : public Platform {
   bool stdout_is_terminal_;
   bool stdin_is_terminal_;
   int column_ = 0;
+
   // Makes a new temporary name in `directory` with `make(name)`, which
   // returns 0 or the errno value (EEXIST: try the next name). The ending
   // signals are held until the handler knows the name. Sets *temp_name, or

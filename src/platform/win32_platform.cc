@@ -689,6 +689,7 @@ class Win32Platform : public Platform {
   bool out_is_console_ = false;
   bool in_is_console_ = false;
   int column_ = 0;
+
   // Makes a new temporary name in `directory` with `make(name)`, which
   // returns ERROR_SUCCESS or the system's error code (the name exists: try
   // the next one). The control handler waits until it knows the name. Sets
