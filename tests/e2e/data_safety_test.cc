@@ -17,6 +17,19 @@ constexpr char kOutput[] = "newtype.mavo.xml";
 constexpr char kBackup[] = "newtype.mavo.xml.bak";
 constexpr char kBase[] = "base.xml";
 
+// This program and the tool are built alike, sanitizers included.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 // A directory as a user has it after some work: samples, a definition made
 // from them (also copied as a base to refine) and an older backup. Returns
 // the definition.
@@ -143,10 +156,10 @@ TEST(DataSafetyRun, MissingBaseNamesWhatWasLeft) {
 // Memory runs out in the string passes: an error like any other, with
 // nothing written and no temporary file left.
 TEST(DataSafetyRun, OutOfMemory) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "the address sanitizer needs more address space than the "
-                  "limit leaves";
-#endif
+  if (kAddressSanitizer) {
+    GTEST_SKIP() << "the address sanitizer needs more address space than the "
+                    "limit leaves";
+  }
   if (WindowsTool()) GTEST_SKIP() << "memory limits are POSIX's";
   TempDir dir;
   const std::string previous = SetUpWorkDirectory(dir);
