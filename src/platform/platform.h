@@ -105,18 +105,18 @@ class Platform {
   // writing, and sets *temp_name to its path. The name begins with
   // kTemporaryPrefix, so no mask or existence test ever takes it. Temporary
   // files that killed runs left in that directory are removed first. Null
-  // when it cannot be created. While it exists, an interrupting signal
-  // removes it.
+  // when it cannot be created. From the moment it exists, an interrupting
+  // signal removes it.
   virtual std::unique_ptr<WritableFile> CreateTemporaryBeside(
       const std::string& target, std::string* temp_name) = 0;
   // Gives the existing file `file` a second, hidden name in the directory
   // of `target`, made as CreateTemporaryBeside makes its names, and sets
   // *temp_name to it: a hard link to the file `file` names (a symbolic link
   // followed) where the system allows one, otherwise a copy flushed to the
-  // disk. `file` keeps its own name throughout. While
-  // the second name exists, an interrupting signal removes it. Returns
-  // false, with nothing left behind, when it cannot be made. The default,
-  // for platforms that never write a definition, always fails.
+  // disk. `file` keeps its own name throughout. From the moment the second
+  // name exists, an interrupting signal removes it. Returns false, with
+  // nothing left behind, when it cannot be made. The default, for
+  // platforms that never write a definition, always fails.
   virtual bool LinkTemporaryBeside(const std::string& file,
                                    const std::string& target,
                                    std::string* temp_name);
