@@ -19,9 +19,10 @@ SideTask::SideTask(std::function<void()> work)
 
 SideTask::~SideTask() {
   if (thread_.joinable()) thread_.join();
-  // Dropped while the starting thread unwinds from its own exception, which
-  // the entry reports; otherwise the work's results would be taken as
-  // complete, which they are not.
+  // What the work raised and no Wait took is dropped while this thread
+  // unwinds from a failure of its own, which the entry reports. Otherwise
+  // the work's results, incomplete, would pass for whole: the process ends
+  // as it would have on the work's thread.
   if (raised_ != nullptr && std::uncaught_exceptions() == 0) std::terminate();
 }
 
