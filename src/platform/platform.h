@@ -112,11 +112,12 @@ class Platform {
   // Gives the existing file `file` a second, hidden name in the directory
   // of `target`, made as CreateTemporaryBeside makes its names, and sets
   // *temp_name to it: a hard link to the file `file` names (a symbolic link
-  // followed) where the system allows one, otherwise a copy flushed to the
-  // disk. `file` keeps its own name throughout. From the moment the second
-  // name exists, an interrupting signal removes it. Returns false, with
-  // nothing left behind, when it cannot be made. The default, for
-  // platforms that never write a definition, always fails.
+  // followed) where the system allows one and SameEntry tells the two names
+  // apart, otherwise a copy flushed to the disk. `file` keeps its own name
+  // throughout. From the moment the second name exists, an interrupting signal
+  // removes it. Returns false, with nothing left behind, when it cannot be
+  // made. The default, for platforms that never write a definition, always
+  // fails.
   virtual bool LinkTemporaryBeside(const std::string& file,
                                    const std::string& target,
                                    std::string* temp_name);

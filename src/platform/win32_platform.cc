@@ -23,7 +23,6 @@
 #include <utility>
 #include <vector>
 
-#include "common/text.h"
 #include "platform/platform.h"
 #include "platform/windows_rules.h"
 
@@ -244,6 +243,13 @@ DWORD CopyFlushed(const std::string& from, const std::string& to,
          WriteAll(out.Get(), buffer);
     if (buffer.empty()) break;
   }
+  // The copy stands for the file: it keeps the file's times.
+  FILETIME created;
+  FILETIME accessed;
+  FILETIME written;
+  if (ok && GetFileTime(in.Get(), &created, &accessed, &written)) {
+    SetFileTime(out.Get(), &created, &accessed, &written);
+  }
   ok = ok && FlushFileBuffers(out.Get());
   DWORD error = ok ? ERROR_SUCCESS : GetLastError();
   if (!CloseHandle(out.Release()) && ok) {
@@ -262,14 +268,6 @@ DWORD CopyFlushed(const std::string& from, const std::string& to,
 // Moves a file to another volume: copy, flush, then delete the source.
 DWORD CopyThenDelete(const std::string& from, const std::string& to) {
   return CopyFlushed(from, to, FILE_ATTRIBUTE_NORMAL, /*delete_source=*/true);
-}
-
-// True when a hard link failed only because the volume, the two places or
-// the file system allow none there, so a copy must do.
-bool LinkNotPossible(DWORD error) {
-  return error == ERROR_NOT_SAME_DEVICE || error == ERROR_INVALID_FUNCTION ||
-         error == ERROR_NOT_SUPPORTED || error == ERROR_TOO_MANY_LINKS ||
-         error == ERROR_ACCESS_DENIED;
 }
 
 // The console state is process-wide: the control handler runs on a thread
@@ -439,24 +437,6 @@ class Win32Platform : public Platform {
            info_a.nFileIndexLow == info_b.nFileIndexLow;
   }
 
-  bool SameEntry(const std::string& a, const std::string& b) override {
-    if (!SameFile(a, b)) return false;
-    // A reparse point (a symbolic link) may lead from one name to the
-    // other; taking them for one entry errs on the safe side.
-    for (const std::string* name : {&a, &b}) {
-      DWORD attributes = GetFileAttributesA(name->c_str());
-      if (attributes != INVALID_FILE_ATTRIBUTES &&
-          (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        return true;
-      }
-    }
-    std::string full_a;
-    std::string full_b;
-    if (!LongFullPath(a, &full_a) || !LongFullPath(b, &full_b)) return true;
-    // Names differ in letter case only on the screen.
-    return UpperCase(full_a) == UpperCase(full_b);
-  }
-
   std::unique_ptr<ReadableFile> OpenForReading(
       const std::string& name) override {
     HANDLE file = OpenDiskFileForReading(name);
@@ -505,18 +485,15 @@ class Win32Platform : public Platform {
       KeepReason(ERROR_FILE_NOT_FOUND);
       return false;
     }
-    return MakeTemporary(
-        DirectoryPart(target), temp_name, [&](const std::string& name) {
-          // A link shares the file's attributes, so it cannot be hidden as
-          // the copy is.
-          if (CreateHardLinkA(name.c_str(), file.c_str(), nullptr)) {
-            return static_cast<DWORD>(ERROR_SUCCESS);
-          }
-          DWORD error = GetLastError();
-          if (!LinkNotPossible(error)) return error;
-          return CopyFlushed(file, name, FILE_ATTRIBUTE_HIDDEN,
-                             /*delete_source=*/false);
-        });
+    // Always a copy: a hard link would make the backup and the file one
+    // file, which this system's identity test (SameEntry is SameFile here)
+    // cannot tell from the backup itself, so a run stopped between the
+    // renames would leave a base that may not be refined.
+    return MakeTemporary(DirectoryPart(target), temp_name,
+                         [&](const std::string& name) {
+                           return CopyFlushed(file, name, FILE_ATTRIBUTE_HIDDEN,
+                                              /*delete_source=*/false);
+                         });
   }
 
   std::vector<std::string> LeftTemporaries(
@@ -654,24 +631,6 @@ class Win32Platform : public Platform {
   }
 
  private:
-  // The absolute path of an existing `name` with its short (8.3) parts
-  // in their long form.
-  static bool LongFullPath(const std::string& name, std::string* path) {
-    DWORD needed = GetFullPathNameA(name.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return false;
-    std::string full(needed, '\0');
-    DWORD length = GetFullPathNameA(name.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) return false;
-    full.resize(length);
-    needed = GetLongPathNameA(full.c_str(), nullptr, 0);
-    if (needed == 0) return false;
-    path->assign(needed, '\0');
-    length = GetLongPathNameA(full.c_str(), path->data(), needed);
-    if (length == 0 || length >= needed) return false;
-    path->resize(length);
-    return true;
-  }
-
   static bool FileIdentity(const std::string& name,
                            BY_HANDLE_FILE_INFORMATION* info) {
     if (!UsablePath(name)) return false;
