@@ -15,12 +15,13 @@ bool LoadBase(Platform& platform, const std::string& definition_file,
   if (!CheckRefinableInPlace(platform, definition_file, failure)) return false;
   // The empty line after the command line stands before these messages.
   if (!platform.FileExists(definition_file)) {
-    *failure = {
-        false,
-        platform.NameTooLong(definition_file)
-            ? NameTooLongError(definition_file)
-            : "* Error: definition <" + definition_file + "> not found.",
-        {}};
+    if (platform.NameTooLong(definition_file)) {
+      *failure = {false, NameTooLongError(definition_file), {}};
+    } else {
+      *failure = {false,
+                  "* Error: definition <" + definition_file + "> not found.",
+                  LeftDefinitionNotes(platform, definition_file)};
+    }
     return false;
   }
   PrintLine(platform, "Refining definition <" + definition_file + ">");

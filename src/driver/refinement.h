@@ -15,7 +15,8 @@ namespace mavoscan {
 // gives back to the definition it writes.
 
 // Loads the base definition named on the command line: refuses the backup
-// file itself, checks that the file exists, prints "Refining definition
+// file itself, checks that the file exists (naming the files that may hold
+// its text when it does not), prints "Refining definition
 // <...>" and loads it. *mode comes in as the command line left it and goes
 // out as the run uses it: inherited strings become none when the base
 // checks none. Returns false with *failure set.

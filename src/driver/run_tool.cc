@@ -1,7 +1,9 @@
 #include "driver/run_tool.h"
 
+#include <new>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "common/console.h"
@@ -21,6 +23,9 @@ namespace {
 constexpr int kExitFinished = 0;
 constexpr int kExitFailed = 1;
 
+// Written as one constant, with its empty line, when memory has run out.
+constexpr std::string_view kOutOfMemory = "\r\n* Error: out of memory\r\n";
+
 // Details stand under the message's text after "* Error: ".
 constexpr std::string_view kDetailIndent = "         ";
 
@@ -38,9 +43,7 @@ int Fail(Platform& platform, const Failure& failure) {
   return kExitFailed;
 }
 
-}  // namespace
-
-int RunTool(Platform& platform) {
+int RunPhases(Platform& platform) {
   PrintBanner(platform);
 
   RunOptions options;
@@ -111,6 +114,24 @@ int RunTool(Platform& platform) {
   }
   PrintLine(platform, "Finished!");
   return kExitFinished;
+}
+
+}  // namespace
+
+int RunTool(Platform& platform) {
+  // Running out of memory is the one failure that arrives as an exception:
+  // std::bad_alloc, or std::system_error when a thread cannot be started
+  // (that is a thread's memory too; nothing else here raises one). By the
+  // time it gets here the phases have given back what they held, shown the
+  // cursor again and removed any temporary file; the message itself needs
+  // no memory.
+  try {
+    return RunPhases(platform);
+  } catch (const std::bad_alloc&) {
+  } catch (const std::system_error&) {
+  }
+  platform.Write(kOutOfMemory);
+  return kExitFailed;
 }
 
 }  // namespace mavoscan

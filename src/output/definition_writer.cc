@@ -151,43 +151,29 @@ std::string RenderDefinition(const DefinitionInfo& info,
 
 bool WriteDefinition(Platform& platform, const OutputPlan& plan,
                      const std::string& text, Failure* failure) {
-  // Every failure here has a system reason, taken before any clean-up call
-  // can replace it.
+  // Every failure here has a system reason, taken before the clean-up of
+  // the temporary file can replace it.
   auto fail = [&] {
     *failure = {
         true, "* Error: unable to write file " + plan.output_file + "!", {}};
     AddReason(platform, failure);
     return false;
   };
-  std::string temporary;
+  TemporaryName temporary(platform);
   std::unique_ptr<WritableFile> file =
-      platform.CreateTemporaryBeside(plan.output_file, &temporary);
+      platform.CreateTemporaryBeside(plan.output_file, temporary.out());
   if (file == nullptr) return fail();
   // Close flushes the bytes to the disk: only a definition that got there
-  // whole may push the previous one aside.
+  // whole may take the previous one's place.
   bool written = file->Append(text);
   if (!file->Close()) written = false;
-  if (!written) {
-    fail();
-    platform.DeleteFile(temporary);
+  if (!written) return fail();
+  if (!BackUpPrevious(platform, plan.refining, plan.definition_file, failure)) {
     return false;
   }
-  std::string moved;
-  if (!RotateOutput(platform, plan.refining, plan.definition_file, &moved,
-                    failure)) {
-    platform.DeleteFile(temporary);
-    return false;
-  }
-  if (platform.ReplaceFile(temporary, plan.output_file)) return true;
-  fail();
-  platform.DeleteFile(temporary);
-  if (!moved.empty() && !platform.MoveFile(kBackupFile, moved)) {
-    // Where the previous file is matters more than why it stayed there.
-    failure->details.insert(
-        failure->details.begin(),
-        "the previous " + moved + " is kept as " + kBackupFile);
-  }
-  return false;
+  if (!platform.ReplaceFile(temporary.name(), plan.output_file)) return fail();
+  temporary.Forget();
+  return true;
 }
 
 }  // namespace mavoscan

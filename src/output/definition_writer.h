@@ -41,11 +41,11 @@ struct OutputPlan {
 
 // Writes `text` as the output file complete or not at all: into a hidden
 // temporary file beside it first, flushed to the disk, then the previous
-// file is rotated to the backup, then the temporary file takes the output's
-// name. Returns false with *failure set when a step fails; the output and
-// backup names then hold what they held before, except that the rotation
-// may have deleted the old backup, or, when the previous file could not be
-// put back, it stays the backup and *failure says so.
+// file is kept as the backup, then the temporary file takes the output's
+// name in one step. Neither name is ever empty meanwhile. Returns false
+// with *failure set when a step fails; the output name then holds what it
+// held before, and the backup name too, unless the backup was already
+// made. No temporary file is left on any way out.
 bool WriteDefinition(Platform& platform, const OutputPlan& plan,
                      const std::string& text, Failure* failure);
 

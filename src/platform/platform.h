@@ -89,6 +89,11 @@ class Platform {
   // True when both names exist and refer to the same file (links and
   // differently spelt paths included).
   virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+  // True when both names exist and are one directory entry: the same name
+  // in the same directory once the paths and every symbolic link, the last
+  // one included, are resolved. Two hard links of one file are two entries.
+  // The default, for platforms that never write a definition, is SameFile.
+  virtual bool SameEntry(const std::string& a, const std::string& b);
 
   // Opens `name` for shared reading; null when it cannot be opened.
   virtual std::unique_ptr<ReadableFile> OpenForReading(
@@ -100,13 +105,33 @@ class Platform {
   // writing, and sets *temp_name to its path. The name begins with
   // kTemporaryPrefix, so no mask or existence test ever takes it. Temporary
   // files that killed runs left in that directory are removed first. Null
-  // when it cannot be created. While it exists, an interrupting signal
-  // removes it.
+  // when it cannot be created. From the moment it exists, an interrupting
+  // signal removes it.
   virtual std::unique_ptr<WritableFile> CreateTemporaryBeside(
       const std::string& target, std::string* temp_name) = 0;
+  // Gives the existing file `file` a second, hidden name in the directory
+  // of `target`, made as CreateTemporaryBeside makes its names, and sets
+  // *temp_name to it: a hard link to the file `file` names (a symbolic link
+  // followed) where the system allows one and SameEntry tells the two names
+  // apart, otherwise a copy flushed to the disk. `file` keeps its own name
+  // throughout. From the moment the second name exists, an interrupting signal
+  // removes it. Returns false, with nothing left behind, when it cannot be
+  // made. The default, for platforms that never write a definition, always
+  // fails.
+  virtual bool LinkTemporaryBeside(const std::string& file,
+                                   const std::string& target,
+                                   std::string* temp_name);
+  // The paths of the temporary files (kTemporaryPrefix) that runs which
+  // have ended left in `directory` (a DirectoryPart; empty for the current
+  // one). The default, for platforms that never write a definition, finds
+  // none.
+  virtual std::vector<std::string> LeftTemporaries(
+      const std::string& directory);
   // Renames `from` to `to` within one directory, replacing a file named
-  // `to`, and makes the new name durable. Returns false with both names as
-  // they were when it fails.
+  // `to` in one step (the name `to` never goes missing meanwhile), and makes
+  // the new name durable. `from` is gone afterwards also when both were
+  // names of one file. Returns false with both names as they were when it
+  // fails.
   virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
   // Deletes a file. Returns false when it could not be deleted.
   virtual bool DeleteFile(const std::string& name) = 0;
@@ -131,6 +156,19 @@ class Platform {
   // kEscapeKey for Escape, any other non-negative value for other keys.
   virtual int PollKey() = 0;
 };
+
+inline bool Platform::SameEntry(const std::string& a, const std::string& b) {
+  return SameFile(a, b);
+}
+
+inline bool Platform::LinkTemporaryBeside(const std::string&,
+                                          const std::string&, std::string*) {
+  return false;
+}
+
+inline std::vector<std::string> Platform::LeftTemporaries(const std::string&) {
+  return {};
+}
 
 // The platform of the system the tool was built for. `argc` and `argv` are
 // main's; a system that supplies the command line as one text ignores them.

@@ -21,8 +21,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/mask_match.h"
@@ -282,17 +284,18 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
   return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
-// Moves a file to another file system: copy, sync, then delete the source.
-// On any failure the partial copy goes and the source stays. Returns 0 or
-// the errno value.
-int CopyThenDelete(const std::string& from, const std::string& to) {
+// Copies a file to the new name `to` (never replacing one) with its
+// permissions, synced to the disk. On any failure the partial copy goes.
+// Returns 0 or the errno value.
+int CopyFileSynced(const std::string& from, const std::string& to) {
   UniqueFd in(OpenRegularForReading(from));
   struct stat st;
   if (!in.Valid() || fstat(in.Get(), &st) != 0) return errno;
   UniqueFd out(OpenRetrying(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                             st.st_mode & 0777));
   if (!out.Valid()) return errno;
-  bool ok = true;
+  // The umask must not make the copy more open or closed than the file.
+  bool ok = fchmod(out.Get(), st.st_mode & 07777) == 0;
   std::string buffer;
   for (int64_t offset = 0; ok; offset += static_cast<int64_t>(buffer.size())) {
     ok = ReadFully(in.Get(), offset, kIoChunk, &buffer) &&
@@ -301,10 +304,29 @@ int CopyThenDelete(const std::string& from, const std::string& to) {
   }
   ok = ok && SyncRetrying(out.Get());
   if (close(out.Release()) != 0) ok = false;
-  if (ok && unlink(from.c_str()) == 0) return 0;
+  if (ok) return 0;
   int error = errno;
   unlink(to.c_str());
   return error != 0 ? error : EIO;
+}
+
+// Moves a file to another file system: copy, sync, then delete the source.
+// On any failure the partial copy goes and the source stays. Returns 0 or
+// the errno value.
+int CopyThenDelete(const std::string& from, const std::string& to) {
+  int error = CopyFileSynced(from, to);
+  if (error != 0) return error;
+  if (unlink(from.c_str()) == 0) return 0;
+  error = errno;
+  unlink(to.c_str());
+  return error;
+}
+
+// True when link() failed only because the file system, the two places or
+// the system's rules for links allow none there, so a copy must do.
+bool LinkNotPossible(int error) {
+  return error == EXDEV || error == EPERM || error == EMLINK ||
+         error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS;
 }
 
 // The terminal state is process-wide, like the terminal itself: the signal
@@ -315,10 +337,16 @@ volatile sig_atomic_t g_key_mode = 0;
 termios g_saved_termios;
 bool g_handlers_installed = false;
 
-// The definition's temporary file while it exists, for the signal handler
-// to remove. Set in normal code only, path before flag.
-char g_temporary[PATH_MAX];
-volatile sig_atomic_t g_temporary_set = 0;
+// The temporary files of the output stage while they exist (the new
+// definition and the second name of the file it replaces), for the signal
+// handler to remove. Set in normal code only, path before flag.
+constexpr int kTemporarySlots = 2;
+char g_temporaries[kTemporarySlots][PATH_MAX];
+volatile sig_atomic_t g_temporary_set[kTemporarySlots] = {};
+
+// The signals that end a run and must not leave a temporary file behind: a
+// hang-up or the file-size limit ends one as surely as Ctrl+C does.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGXFSZ};
 
 void WriteIgnoringErrors(std::string_view text) {
   // Nothing sensible can be done when the console itself fails.
@@ -343,7 +371,9 @@ void RestoreAtExit() {
 
 void RestoreOnSignal(int signal_number) {
   int saved_errno = errno;
-  if (g_temporary_set) unlink(g_temporary);
+  for (int slot = 0; slot < kTemporarySlots; ++slot) {
+    if (g_temporary_set[slot]) unlink(g_temporaries[slot]);
+  }
   RestoreTerminal();
   // SA_RESETHAND has put the default action back and the signal is blocked
   // while we run, so the re-raised signal ends the process as soon as we
@@ -356,9 +386,7 @@ void InstallRestoreHandlers() {
   if (g_handlers_installed) return;
   g_handlers_installed = true;
   std::atexit(RestoreAtExit);
-  // A hang-up or the file-size limit ends a run as surely as Ctrl+C does,
-  // and must not leave a temporary file behind either.
-  for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) {
+  for (int signal_number : kEndingSignals) {
     struct sigaction old_action;
     if (sigaction(signal_number, nullptr, &old_action) != 0) continue;
     // Ignored signals (nohup, background jobs) stay ignored, and a handler
@@ -393,17 +421,50 @@ bool EnterKeyMode() {
   return true;
 }
 
-void SetTemporary(const std::string& path) {
-  std::memcpy(g_temporary, path.c_str(), path.size() + 1);
+// Holds the ending signals back, with their handlers in place, for its
+// lifetime: a file made meanwhile is known to the handler before a signal
+// can end the process, so none is left at any moment. A held signal comes
+// when the object goes.
+class HeldSignals {
+ public:
+  HeldSignals() {
+    InstallRestoreHandlers();
+    sigset_t held;
+    sigemptyset(&held);
+    for (int signal_number : kEndingSignals) sigaddset(&held, signal_number);
+    pthread_sigmask(SIG_BLOCK, &held, &before_);
+  }
+  ~HeldSignals() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+  HeldSignals(const HeldSignals&) = delete;
+  HeldSignals& operator=(const HeldSignals&) = delete;
+
+ private:
+  sigset_t before_;
+};
+
+// A slot the handler does not watch yet, or -1.
+int FreeTemporarySlot() {
+  for (int slot = 0; slot < kTemporarySlots; ++slot) {
+    if (!g_temporary_set[slot]) return slot;
+  }
+  return -1;
+}
+
+// Makes the handler remove `path`.
+void SetTemporary(int slot, const std::string& path) {
+  std::memcpy(g_temporaries[slot], path.c_str(), path.size() + 1);
   std::atomic_signal_fence(std::memory_order_seq_cst);
-  g_temporary_set = 1;
-  InstallRestoreHandlers();
+  g_temporary_set[slot] = 1;
 }
 
 // Called once `path` is gone or renamed: a signal after this must not
 // remove a file of that name.
 void ForgetTemporary(const std::string& path) {
-  if (g_temporary_set && path == g_temporary) g_temporary_set = 0;
+  for (int slot = 0; slot < kTemporarySlots; ++slot) {
+    if (g_temporary_set[slot] && path == g_temporaries[slot]) {
+      g_temporary_set[slot] = 0;
+    }
+  }
 }
 
 // Temporary files are named kTemporaryPrefix, the writer's process id, "-"
@@ -421,19 +482,23 @@ bool StaleTemporary(std::string_view name) {
   return pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH;
 }
 
-void RemoveStaleTemporaries(const std::string& directory) {
+// The paths of the regular files in `directory` that killed runs left.
+std::vector<std::string> StaleTemporaries(const std::string& directory) {
+  std::vector<std::string> paths;
   DIR* dir = opendir(directory.empty() ? "." : directory.c_str());
-  if (dir == nullptr) return;
+  if (dir == nullptr) return paths;
   int dir_fd = dirfd(dir);
   while (const dirent* entry = readdir(dir)) {
     struct stat st;
     if (StaleTemporary(entry->d_name) &&
         fstatat(dir_fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
         S_ISREG(st.st_mode)) {
-      unlinkat(dir_fd, entry->d_name, 0);
+      paths.push_back(directory + entry->d_name);
     }
   }
   closedir(dir);
+  std::sort(paths.begin(), paths.end());
+  return paths;
 }
 
 // Makes the entries of a directory durable; some file systems cannot sync
@@ -558,6 +623,15 @@ class PosixPlatform : public Platform {
            st_a.st_ino == st_b.st_ino;
   }
 
+  bool SameEntry(const std::string& a, const std::string& b) override {
+    if (!UsablePath(a) || !UsablePath(b)) return false;
+    using RealPath = std::unique_ptr<char, decltype(&std::free)>;
+    RealPath real_a(realpath(a.c_str(), nullptr), &std::free);
+    RealPath real_b(realpath(b.c_str(), nullptr), &std::free);
+    return real_a != nullptr && real_b != nullptr &&
+           std::strcmp(real_a.get(), real_b.get()) == 0;
+  }
+
   std::unique_ptr<ReadableFile> OpenForReading(
       const std::string& name) override {
     int fd = OpenRegularForReading(name);
@@ -590,29 +664,43 @@ class PosixPlatform : public Platform {
       return nullptr;
     }
     std::string directory = DirectoryPart(target);
-    RemoveStaleTemporaries(directory);
-    std::string stem =
-        directory + kTemporaryPrefix + std::to_string(getpid()) + "-";
-    // O_EXCL: a name someone else took meanwhile is never written into.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string name = stem + std::to_string(++temporary_serial_) + ".tmp";
-      if (name.size() >= sizeof(g_temporary)) {
-        KeepReason(ENAMETOOLONG);
-        return nullptr;
-      }
-      int fd = OpenRetrying(
-          name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-      if (fd < 0) {
-        if (errno == EEXIST) continue;
-        KeepErrno();
-        return nullptr;
-      }
-      SetTemporary(name);
-      *temp_name = name;
-      return std::make_unique<PosixWritableFile>(fd);
+    for (const std::string& path : StaleTemporaries(directory)) {
+      unlink(path.c_str());
     }
-    KeepReason(EEXIST);
-    return nullptr;
+    int fd = -1;
+    // O_EXCL: a name someone else took meanwhile is never written into.
+    bool made =
+        MakeTemporary(directory, temp_name, [&](const std::string& name) {
+          fd = OpenRetrying(
+              name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+          return fd >= 0 ? 0 : errno;
+        });
+    if (!made) return nullptr;
+    return std::make_unique<PosixWritableFile>(fd);
+  }
+
+  bool LinkTemporaryBeside(const std::string& file, const std::string& target,
+                           std::string* temp_name) override {
+    if (!UsablePath(file) || !UsablePath(target)) {
+      KeepReason(ENOENT);
+      return false;
+    }
+    return MakeTemporary(
+        DirectoryPart(target), temp_name, [&](const std::string& name) {
+          // A symbolic link is followed: the second name is for the file
+          // it names, whose text it is, wherever the link points.
+          if (linkat(AT_FDCWD, file.c_str(), AT_FDCWD, name.c_str(),
+                     AT_SYMLINK_FOLLOW) == 0) {
+            return 0;
+          }
+          int error = errno;
+          return LinkNotPossible(error) ? CopyFileSynced(file, name) : error;
+        });
+  }
+
+  std::vector<std::string> LeftTemporaries(
+      const std::string& directory) override {
+    return StaleTemporaries(directory);
   }
 
   bool ReplaceFile(const std::string& from, const std::string& to) override {
@@ -623,6 +711,14 @@ class PosixPlatform : public Platform {
     if (rename(from.c_str(), to.c_str()) != 0) {
       KeepErrno();
       return false;
+    }
+    // A rename between two names of one file changes nothing and keeps
+    // both; the one given up must go all the same.
+    struct stat st_from;
+    struct stat st_to;
+    if (lstat(from.c_str(), &st_from) == 0 && lstat(to.c_str(), &st_to) == 0 &&
+        st_from.st_dev == st_to.st_dev && st_from.st_ino == st_to.st_ino) {
+      unlink(from.c_str());
     }
     ForgetTemporary(from);
     SyncDirectory(DirectoryPart(to));
@@ -742,6 +838,45 @@ class PosixPlatform : public Platform {
   bool stdout_is_terminal_;
   bool stdin_is_terminal_;
   int column_ = 0;
+
+  // Makes a new temporary name in `directory` with `make(name)`, which
+  // returns 0 or the errno value (EEXIST: try the next name). The ending
+  // signals are held until the handler knows the name. Sets *temp_name, or
+  // returns false with the reason kept.
+  template <typename Make>
+  bool MakeTemporary(const std::string& directory, std::string* temp_name,
+                     Make make) {
+    std::string stem =
+        directory + kTemporaryPrefix + std::to_string(getpid()) + "-";
+    HeldSignals held;
+    const int slot = FreeTemporarySlot();
+    if (slot < 0) {
+      // Only a caller that keeps more temporaries than the output stage
+      // does gets here; without the handler's knowledge none may be made.
+      KeepReason(EMFILE);
+      return false;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string name = stem + std::to_string(++temporary_serial_) + ".tmp";
+      if (name.size() >= sizeof(g_temporaries[0])) {
+        KeepReason(ENAMETOOLONG);
+        return false;
+      }
+      int error = make(name);
+      if (error == EEXIST) continue;
+      if (error != 0) {
+        KeepReason(error);
+        return false;
+      }
+      SetTemporary(slot, name);
+      // Moved, not copied: nothing may fail once the handler knows it.
+      *temp_name = std::move(name);
+      return true;
+    }
+    KeepReason(EEXIST);
+    return false;
+  }
+
   int temporary_serial_ = 0;
 };
 

@@ -17,8 +17,10 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -223,14 +225,16 @@ bool NameExists(const std::string& name) {
   return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
 
-// Moves a file to another volume: copy, flush, then delete the source. On
-// any failure the partial copy goes and the source stays. Returns 0 or the
-// system's error code.
-DWORD CopyThenDelete(const std::string& from, const std::string& to) {
+// Copies a file to the new name `to` (never replacing one) with the given
+// attributes, flushed to the disk; when `delete_source`, the source goes
+// afterwards. On any failure the partial copy goes and the source stays.
+// Returns 0 or the system's error code.
+DWORD CopyFlushed(const std::string& from, const std::string& to,
+                  DWORD attributes, bool delete_source) {
   UniqueHandle in(OpenDiskFileForReading(from));
   if (!in.Valid()) return GetLastError();
   UniqueHandle out(CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr,
-                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+                               CREATE_NEW, attributes, nullptr));
   if (!out.Valid()) return GetLastError();
   bool ok = true;
   std::string buffer;
@@ -239,6 +243,13 @@ DWORD CopyThenDelete(const std::string& from, const std::string& to) {
          WriteAll(out.Get(), buffer);
     if (buffer.empty()) break;
   }
+  // The copy stands for the file: it keeps the file's times.
+  FILETIME created;
+  FILETIME accessed;
+  FILETIME written;
+  if (ok && GetFileTime(in.Get(), &created, &accessed, &written)) {
+    SetFileTime(out.Get(), &created, &accessed, &written);
+  }
   ok = ok && FlushFileBuffers(out.Get());
   DWORD error = ok ? ERROR_SUCCESS : GetLastError();
   if (!CloseHandle(out.Release()) && ok) {
@@ -246,10 +257,17 @@ DWORD CopyThenDelete(const std::string& from, const std::string& to) {
     error = GetLastError();
   }
   in.Reset();
-  if (ok && DeleteFileA(from.c_str())) return ERROR_SUCCESS;
+  if (ok && (!delete_source || DeleteFileA(from.c_str()))) {
+    return ERROR_SUCCESS;
+  }
   if (ok) error = GetLastError();
   DeleteFileA(to.c_str());
   return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
+}
+
+// Moves a file to another volume: copy, flush, then delete the source.
+DWORD CopyThenDelete(const std::string& from, const std::string& to) {
+  return CopyFlushed(from, to, FILE_ATTRIBUTE_NORMAL, /*delete_source=*/true);
 }
 
 // The console state is process-wide: the control handler runs on a thread
@@ -258,10 +276,14 @@ std::atomic<bool> g_cursor_hidden{false};
 HANDLE g_console_out = INVALID_HANDLE_VALUE;
 CONSOLE_CURSOR_INFO g_cursor_info = {};
 
-// The definition's temporary file while it exists, for the control handler
-// to remove. The path is written before the flag is set.
-char g_temporary[MAX_PATH + 1];
-std::atomic<bool> g_temporary_set{false};
+// The temporary files of the output stage while they exist (the new
+// definition and the second name of the file it replaces), for the control
+// handler to remove. The handler runs on a thread of its own: the lock
+// keeps it waiting while a temporary file is being made and not yet known.
+constexpr int kTemporarySlots = 2;
+std::mutex g_temporary_lock;
+char g_temporaries[kTemporarySlots][MAX_PATH + 1];
+bool g_temporary_set[kTemporarySlots] = {};
 
 void ShowCursorAgain() {
   if (!g_cursor_hidden.exchange(false)) return;
@@ -275,7 +297,13 @@ void ShowCursorAgain() {
 // here with the code the system's own handler gives, which not every
 // console passes on when the handler returns FALSE.
 BOOL WINAPI RestoreOnControl(DWORD event) {
-  if (g_temporary_set.exchange(false)) DeleteFileA(g_temporary);
+  {
+    std::lock_guard<std::mutex> lock(g_temporary_lock);
+    for (int slot = 0; slot < kTemporarySlots; ++slot) {
+      if (g_temporary_set[slot]) DeleteFileA(g_temporaries[slot]);
+      g_temporary_set[slot] = false;
+    }
+  }
   ShowCursorAgain();
   if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
     ExitProcess(STATUS_CONTROL_C_EXIT);
@@ -283,32 +311,51 @@ BOOL WINAPI RestoreOnControl(DWORD event) {
   return FALSE;
 }
 
-void SetTemporary(const std::string& path) {
-  std::memcpy(g_temporary, path.c_str(), path.size() + 1);
-  g_temporary_set = true;
+// A slot the handler does not watch yet, or -1; g_temporary_lock must be
+// held.
+int FreeTemporarySlot() {
+  for (int slot = 0; slot < kTemporarySlots; ++slot) {
+    if (!g_temporary_set[slot]) return slot;
+  }
+  return -1;
+}
+
+// Makes the handler remove `path`; g_temporary_lock must be held.
+void SetTemporary(int slot, const std::string& path) {
+  std::memcpy(g_temporaries[slot], path.c_str(), path.size() + 1);
+  g_temporary_set[slot] = true;
 }
 
 // Called once `path` is gone or renamed: a control event after this must
 // not remove a file of that name.
 void ForgetTemporary(const std::string& path) {
-  if (g_temporary_set && path == g_temporary) g_temporary_set = false;
+  std::lock_guard<std::mutex> lock(g_temporary_lock);
+  for (int slot = 0; slot < kTemporarySlots; ++slot) {
+    if (g_temporary_set[slot] && path == g_temporaries[slot]) {
+      g_temporary_set[slot] = false;
+    }
+  }
 }
 
-void RemoveForeignTemporaries(const std::string& directory) {
+// The temporary files in `directory` that other processes made. One that
+// another run still has open cannot be deleted, so only those of ended runs
+// go when they are removed.
+std::vector<std::string> ForeignTemporaries(const std::string& directory) {
+  std::vector<std::string> paths;
   std::string mask = directory + kTemporaryPrefix + "*";
   WIN32_FIND_DATAA entry;
   HANDLE search = FindFirstFileA(mask.c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE) return;
+  if (search == INVALID_HANDLE_VALUE) return paths;
   DWORD own = GetCurrentProcessId();
   do {
-    // One that another run still has open cannot be deleted, so only those
-    // of ended runs go.
     if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
         ForeignTemporary(entry.cFileName, own)) {
-      DeleteFileA((directory + entry.cFileName).c_str());
+      paths.push_back(directory + entry.cFileName);
     }
   } while (FindNextFileA(search, &entry));
   FindClose(search);
+  std::sort(paths.begin(), paths.end());
+  return paths;
 }
 
 class Win32Platform : public Platform {
@@ -417,32 +464,41 @@ class Win32Platform : public Platform {
       return nullptr;
     }
     std::string directory = DirectoryPart(target);
-    RemoveForeignTemporaries(directory);
-    std::string stem = directory + kTemporaryPrefix +
-                       std::to_string(GetCurrentProcessId()) + "-";
-    // CREATE_NEW: a name someone else took meanwhile is never written into.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string name = stem + std::to_string(++temporary_serial_) + ".tmp";
-      if (name.size() >= sizeof(g_temporary)) {
-        KeepReason(ERROR_FILENAME_EXCED_RANGE);
-        return nullptr;
-      }
-      HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr,
-                                CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
-      if (file == INVALID_HANDLE_VALUE) {
-        DWORD error = GetLastError();
-        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
-          continue;
-        }
-        KeepReason(error);
-        return nullptr;
-      }
-      SetTemporary(name);
-      *temp_name = name;
-      return std::make_unique<Win32WritableFile>(file);
+    for (const std::string& path : ForeignTemporaries(directory)) {
+      DeleteFileA(path.c_str());
     }
-    KeepReason(ERROR_FILE_EXISTS);
-    return nullptr;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    // CREATE_NEW: a name someone else took meanwhile is never written into.
+    bool made =
+        MakeTemporary(directory, temp_name, [&](const std::string& name) {
+          file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr,
+                             CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+          return file != INVALID_HANDLE_VALUE ? ERROR_SUCCESS : GetLastError();
+        });
+    if (!made) return nullptr;
+    return std::make_unique<Win32WritableFile>(file);
+  }
+
+  bool LinkTemporaryBeside(const std::string& file, const std::string& target,
+                           std::string* temp_name) override {
+    if (!UsablePath(file) || !UsablePath(target)) {
+      KeepReason(ERROR_FILE_NOT_FOUND);
+      return false;
+    }
+    // Always a copy: a hard link would make the backup and the file one
+    // file, which this system's identity test (SameEntry is SameFile here)
+    // cannot tell from the backup itself, so a run stopped between the
+    // renames would leave a base that may not be refined.
+    return MakeTemporary(DirectoryPart(target), temp_name,
+                         [&](const std::string& name) {
+                           return CopyFlushed(file, name, FILE_ATTRIBUTE_HIDDEN,
+                                              /*delete_source=*/false);
+                         });
+  }
+
+  std::vector<std::string> LeftTemporaries(
+      const std::string& directory) override {
+    return ForeignTemporaries(directory);
   }
 
   bool ReplaceFile(const std::string& from, const std::string& to) override {
@@ -592,6 +648,47 @@ class Win32Platform : public Platform {
   bool out_is_console_ = false;
   bool in_is_console_ = false;
   int column_ = 0;
+
+  // Makes a new temporary name in `directory` with `make(name)`, which
+  // returns ERROR_SUCCESS or the system's error code (the name exists: try
+  // the next one). The control handler waits until it knows the name. Sets
+  // *temp_name, or returns false with the reason kept.
+  template <typename Make>
+  bool MakeTemporary(const std::string& directory, std::string* temp_name,
+                     Make make) {
+    std::string stem = directory + kTemporaryPrefix +
+                       std::to_string(GetCurrentProcessId()) + "-";
+    std::lock_guard<std::mutex> lock(g_temporary_lock);
+    const int slot = FreeTemporarySlot();
+    if (slot < 0) {
+      // Only a caller that keeps more temporaries than the output stage
+      // does gets here; without the handler's knowledge none may be made.
+      KeepReason(ERROR_TOO_MANY_OPEN_FILES);
+      return false;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string name = stem + std::to_string(++temporary_serial_) + ".tmp";
+      if (name.size() >= sizeof(g_temporaries[0])) {
+        KeepReason(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+      }
+      DWORD error = make(name);
+      if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
+        continue;
+      }
+      if (error != ERROR_SUCCESS) {
+        KeepReason(error);
+        return false;
+      }
+      SetTemporary(slot, name);
+      // Moved, not copied: nothing may fail once the handler knows it.
+      *temp_name = std::move(name);
+      return true;
+    }
+    KeepReason(ERROR_FILE_EXISTS);
+    return false;
+  }
+
   int temporary_serial_ = 0;
 };
 

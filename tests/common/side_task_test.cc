@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <new>
 #include <thread>
 
 namespace mavoscan {
@@ -63,6 +64,22 @@ TEST(SideTask, FinishedWorkNeedsNoPollAndDestructionWaits) {
     });
   }
   EXPECT_TRUE(done.load());
+}
+
+// Memory that runs out on the work's thread reaches the thread that waits,
+// once, after polling; a task dropped while that thread unwinds from its
+// own failure does not end the process.
+TEST(SideTask, CarriesOutOfMemoryToTheWaitingThread) {
+  SideTask failing([] { throw std::bad_alloc(); });
+  EXPECT_TRUE(failing.WaitPolling([] { return true; }));
+  EXPECT_THROW(failing.Wait(), std::bad_alloc);
+  EXPECT_NO_THROW(failing.Wait());
+  EXPECT_THROW(
+      {
+        SideTask dropped([] { throw std::bad_alloc(); });
+        throw std::bad_alloc();
+      },
+      std::bad_alloc);
 }
 
 }  // namespace

@@ -152,10 +152,10 @@ TEST(RunTool, EveryFailingCallKeepsTheDefinitions) {
   ASSERT_EQ(RunTool(first), 0);
   const std::string base = first.FileData("newtype.mavo.xml");
   const FakeCall kCalls[] = {
-      FakeCall::kOpen,   FakeCall::kSize,      FakeCall::kRead,
-      FakeCall::kCreate, FakeCall::kAppend,    FakeCall::kClose,
-      FakeCall::kDelete, FakeCall::kMove,      FakeCall::kRename,
-      FakeCall::kFind,   FakeCall::kShortRead,
+      FakeCall::kOpen,   FakeCall::kSize,   FakeCall::kRead,
+      FakeCall::kCreate, FakeCall::kAppend, FakeCall::kClose,
+      FakeCall::kDelete, FakeCall::kMove,   FakeCall::kLink,
+      FakeCall::kRename, FakeCall::kFind,   FakeCall::kShortRead,
   };
   int runs = 0;
   for (const auto& [command_line, output] :
@@ -191,9 +191,9 @@ TEST(RunTool, EveryFailingCallKeepsTheDefinitions) {
                       last == "Pattern(s) found: 0\r\n")
               << row << ": " << last;
           EXPECT_EQ(fake.FileData(output), previous) << row;
-          if (fake.HasFile("newtype.mavo.xml.bak")) {
-            EXPECT_EQ(fake.FileData("newtype.mavo.xml.bak"), "old") << row;
-          }
+          // The backup is the old one, or already the previous definition.
+          const std::string backup = fake.FileData("newtype.mavo.xml.bak");
+          EXPECT_TRUE(backup == "old" || backup == previous) << row;
         }
         for (const std::string& path : fake.AllFiles()) {
           EXPECT_EQ(path.find(kTemporaryPrefix), std::string::npos)

@@ -17,6 +17,19 @@ constexpr char kOutput[] = "newtype.mavo.xml";
 constexpr char kBackup[] = "newtype.mavo.xml.bak";
 constexpr char kBase[] = "base.xml";
 
+// This program and the tool are built alike, sanitizers included.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 // A directory as a user has it after some work: samples, a definition made
 // from them (also copied as a base to refine) and an older backup. Returns
 // the definition.
@@ -39,9 +52,10 @@ bool HasTemporary(const TempDir& dir) {
   return false;
 }
 
-// However a write ends early, both names hold complete files, the previous
-// definition is where the rotation had got to, and the next ordinary run
-// loses nothing.
+// However a write ends early, both names hold complete files at every
+// moment: the definition's own name the previous one, the backup the old
+// backup or, once it has been made, the previous definition too. The next
+// ordinary run goes through and loses nothing.
 TEST(DataSafetyRun, InterruptedWrites) {
   if (WindowsTool()) {
     GTEST_SKIP() << "file-size limits, signals and preloaded libraries are "
@@ -52,7 +66,7 @@ TEST(DataSafetyRun, InterruptedWrites) {
     RunSettings settings;
     int exit_code;
     int signal;
-    bool rotated;  // the previous definition had reached the backup name
+    bool backed_up;  // the backup holds the previous definition
   } rows[] = {
       {"file-size limit, signal ignored",
        {.file_size_limit = 512, .ignore_file_size_signal = true},
@@ -60,16 +74,26 @@ TEST(DataSafetyRun, InterruptedWrites) {
        0,
        false},
       {"file-size limit", {.file_size_limit = 512}, -1, SIGXFSZ, false},
+      {"terminated as the temporary file is created",
+       {.interrupt_at = "create"},
+       -1,
+       SIGTERM,
+       false},
       {"terminated while writing",
        {.interrupt_at = "write"},
        -1,
        SIGTERM,
        false},
       {"killed while writing", {.interrupt_at = "crash"}, -1, SIGKILL, false},
-      {"terminated before the rename",
+      {"terminated before the renames",
        {.interrupt_at = "rename"},
        -1,
        SIGTERM,
+       false},
+      {"killed between the renames",
+       {.interrupt_at = "between renames"},
+       -1,
+       SIGKILL,
        true},
   };
   for (const Row& row : rows) {
@@ -92,26 +116,73 @@ TEST(DataSafetyRun, InterruptedWrites) {
                    "         (File too large)"})))
             << name << run.out;
       }
-      if (row.rotated) {
-        EXPECT_FALSE(dir.Exists(output)) << name;
-        EXPECT_EQ(dir.Read(kBackup), previous) << name;
-      } else {
-        EXPECT_EQ(dir.Read(output), previous) << name;
-        EXPECT_EQ(dir.Read(kBackup), "old backup") << name;
-      }
+      EXPECT_EQ(dir.Read(output), previous) << name;
+      EXPECT_EQ(dir.Read(kBackup), row.backed_up ? previous : "old backup")
+          << name;
       // Only a process killed outright leaves its temporary file, and the
       // next run that writes here removes it.
       EXPECT_EQ(HasTemporary(dir), row.signal == SIGKILL) << name;
 
       RunResult next = dir.Run(args);
-      const bool kept = (dir.Exists(output) && dir.Read(output) == previous) ||
-                        dir.Read(kBackup) == previous;
-      EXPECT_TRUE(kept) << name << next.out;
+      EXPECT_EQ(next.exit_code, 0) << name << next.out;
+      EXPECT_EQ(dir.Read(kBackup), previous) << name;
+      EXPECT_TRUE(dir.Read(output).ends_with("</Mavo>\r\n")) << name;
       EXPECT_FALSE(HasTemporary(dir)) << name;
-      if (!row.rotated) {
-        EXPECT_EQ(next.exit_code, 0) << name << next.out;
-      }
     }
+  }
+}
+
+// A base definition lost by a run stopped between its renames (as an
+// older scanner could be, leaving only the backup and its temporary file):
+// the refinement that finds it missing says where its text may be.
+TEST(DataSafetyRun, MissingBaseNamesWhatWasLeft) {
+  TempDir dir;
+  const std::string previous = SetUpWorkDirectory(dir);
+  dir.Remove(kBase);
+  dir.Write(kBackup, previous);
+  const std::string left = ".mavoscan-999999999-1.tmp";
+  dir.Write(left, previous);
+  dir.Write(".mavoscan-999999999-2.tmp", previous.substr(0, 100));
+  RunResult run = dir.Run({"*.bin", kBase});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_TRUE(run.out.ends_with(Lines(
+      {"", "* Error: definition <base.xml> not found.",
+       "         its previous text may be the backup file newtype.mavo.xml.bak",
+       "         a stopped run left a complete definition in " + left})))
+      << run.out;
+  EXPECT_EQ(dir.Read(left), previous);
+}
+
+// Memory runs out in the string passes: an error like any other, with
+// nothing written and no temporary file left.
+TEST(DataSafetyRun, OutOfMemory) {
+  if (kAddressSanitizer) {
+    GTEST_SKIP() << "the address sanitizer needs more address space than the "
+                    "limit leaves";
+  }
+  if (WindowsTool()) GTEST_SKIP() << "memory limits are POSIX's";
+  TempDir dir;
+  const std::string previous = SetUpWorkDirectory(dir);
+  // Samples of 8 MiB, mostly holes: the front-block scan needs little, the
+  // text of the smallest sample more than the limit leaves.
+  constexpr int64_t kSampleSize = int64_t{8} << 20;
+  for (int i = 0; i < 3; ++i) {
+    dir.WriteSparse(std::string(1, static_cast<char>('a' + i)) + ".big",
+                    kSampleSize,
+                    {{0, FamilySample(i)}, {kSampleSize - 10, "TAIL TEXT."}});
+  }
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"*.big"}, {"*.big", kBase}}) {
+    const std::string output = args.size() == 1 ? kOutput : kBase;
+    RunResult run = dir.Run(args, {.memory_limit = size_t{20} << 20});
+    EXPECT_EQ(run.exit_code, 1) << output << run.err;
+    EXPECT_NE(run.out.find("end at offset:"), std::string::npos)
+        << output << run.out;
+    EXPECT_TRUE(run.out.ends_with(Lines({"", "* Error: out of memory"})))
+        << output << run.out;
+    EXPECT_EQ(dir.Read(output), previous) << output;
+    EXPECT_EQ(dir.Read(kBackup), "old backup") << output;
+    EXPECT_FALSE(HasTemporary(dir)) << output;
   }
 }
 

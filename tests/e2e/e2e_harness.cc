@@ -254,6 +254,11 @@ RunResult TempDir::Run(const std::vector<std::string>& args,
       limit.rlim_cur = limit.rlim_max = settings.file_size_limit;
       if (setrlimit(RLIMIT_FSIZE, &limit) != 0) ChildFail("cannot limit\n");
     }
+    if (settings.memory_limit > 0) {
+      struct rlimit limit;
+      limit.rlim_cur = limit.rlim_max = settings.memory_limit;
+      if (setrlimit(RLIMIT_AS, &limit) != 0) ChildFail("cannot limit\n");
+    }
     if (!settings.interrupt_at.empty()) {
       // The sanitizers' runtime wants to be loaded first; the preloaded
       // library comes before it and does not need it.

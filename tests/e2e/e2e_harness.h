@@ -48,9 +48,12 @@ struct RunSettings {
   // whether the signal for going over it is ignored (write then fails).
   size_t file_size_limit = 0;
   bool ignore_file_size_signal = false;
-  // When set, the tool runs with the test library that ends it with SIGTERM
-  // at this moment of writing a definition: "write" halfway through the
-  // temporary file, "rename" just before it takes its final name.
+  // The largest address space the tool may have (RLIMIT_AS), 0 for no
+  // limit.
+  size_t memory_limit = 0;
+  // When set, the tool runs with the test library that ends it at this
+  // moment of writing a definition (tests/e2e/interrupt lists them):
+  // "create", "write", "crash", "rename", "between renames".
   std::string interrupt_at = "";
 };
 

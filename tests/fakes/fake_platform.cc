@@ -239,11 +239,43 @@ std::unique_ptr<WritableFile> FakePlatform::CreateTemporaryBeside(
   if (Fails(FakeCall::kCreate) || failing_writes_.count(Normal(target)) != 0) {
     return nullptr;
   }
-  *temp_name = Normal(directory + kTemporaryPrefix + "fake-" +
-                      std::to_string(++temporary_serial_) + ".tmp");
+  *temp_name = NewTemporary(directory);
   files_[*temp_name].clear();
-  live_temporaries_.insert(*temp_name);
   return std::make_unique<FakeWritableFile>(this, *temp_name, false);
+}
+
+std::string FakePlatform::NewTemporary(const std::string& directory) {
+  std::string name = Normal(directory + kTemporaryPrefix + "fake-" +
+                            std::to_string(++temporary_serial_) + ".tmp");
+  live_temporaries_.insert(name);
+  return name;
+}
+
+bool FakePlatform::LinkTemporaryBeside(const std::string& file,
+                                       const std::string& target,
+                                       std::string* temp_name) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = files_.find(Normal(file));
+  if (Fails(FakeCall::kLink) || it == files_.end()) return false;
+  const std::string data = it->second;
+  *temp_name = NewTemporary(DirectoryPart(target));
+  files_[*temp_name] = data;
+  return true;
+}
+
+std::vector<std::string> FakePlatform::LeftTemporaries(
+    const std::string& directory) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<std::string> paths;
+  const std::string prefix = Normal(directory + kTemporaryPrefix);
+  for (auto it = files_.lower_bound(prefix);
+       it != files_.end() && it->first.starts_with(prefix); ++it) {
+    if (it->first.find('/', prefix.size()) == std::string::npos &&
+        live_temporaries_.count(it->first) == 0) {
+      paths.push_back(it->first);
+    }
+  }
+  return paths;
 }
 
 bool FakePlatform::ReplaceFile(const std::string& from, const std::string& to) {

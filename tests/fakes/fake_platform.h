@@ -24,6 +24,7 @@ enum class FakeCall {
   kClose,
   kDelete,
   kMove,
+  kLink,
   kRename,
   kFind,
 };
@@ -88,6 +89,10 @@ class FakePlatform : public Platform {
   bool ReadWholeFile(const std::string& name, std::string* data) override;
   std::unique_ptr<WritableFile> CreateTemporaryBeside(
       const std::string& target, std::string* temp_name) override;
+  bool LinkTemporaryBeside(const std::string& file, const std::string& target,
+                           std::string* temp_name) override;
+  std::vector<std::string> LeftTemporaries(
+      const std::string& directory) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
   bool DeleteFile(const std::string& name) override;
   bool MoveFile(const std::string& from, const std::string& to) override;
@@ -107,6 +112,9 @@ class FakePlatform : public Platform {
   // Counts a call of this kind; true when it is the one to fail. The mutex
   // must be held.
   bool Fails(FakeCall call);
+  // A new temporary name in `directory`, counted as live. The mutex must be
+  // held.
+  std::string NewTemporary(const std::string& directory);
   // Counts a read: kRead when it is to fail, kShortRead when it is to come
   // back short, kOpen otherwise. The mutex must be held.
   FakeCall NextRead();

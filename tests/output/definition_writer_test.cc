@@ -158,20 +158,21 @@ TEST(DefinitionWriter, DisplayText) {
 }
 
 // Whatever step fails, the output and backup names hold complete files: the
-// previous definition stays where it was or, as after a successful run,
-// becomes the backup; no temporary file is left.
+// previous definition stays where it was and, once the backup is made, is
+// the backup too; no temporary file is left.
 TEST(DefinitionWriter, CompleteOrNothing) {
   constexpr char kNew[] = "newtype.mavo.xml";
   constexpr char kBak[] = "newtype.mavo.xml.bak";
   constexpr char kBase[] = "d/x.xml";
   const std::string kFailed = "* Error: unable to write file ";
+  const std::string kNotMoved = "* Error: unable to move ";
   const struct Row {
     const char* name;
     bool refining;
     std::vector<std::pair<FakeCall, int>> faults;
     bool ok;
     std::string output, backup;  // "-" for no file
-    std::vector<std::string> details = {};
+    std::string failure = "";    // the start of the message
   } rows[] = {
       {"written", false, {}, true, "NEW", "previous"},
       {"written over the base", true, {}, true, "NEW", "base"},
@@ -180,30 +181,57 @@ TEST(DefinitionWriter, CompleteOrNothing) {
        {{FakeCall::kCreate, 1}},
        false,
        "previous",
-       "old"},
-      {"write fails", true, {{FakeCall::kAppend, 1}}, false, "base", "old"},
-      {"flush fails", false, {{FakeCall::kClose, 1}}, false, "previous", "old"},
-      {"old backup stays",
+       "old",
+       kFailed},
+      {"write fails",
+       true,
+       {{FakeCall::kAppend, 1}},
        false,
-       {{FakeCall::kDelete, 1}},
+       "base",
+       "old",
+       kFailed},
+      {"flush fails",
+       false,
+       {{FakeCall::kClose, 1}},
        false,
        "previous",
-       "old"},
-      {"previous not moved", true, {{FakeCall::kMove, 1}}, false, "base", "-"},
-      {"rename fails", false, {{FakeCall::kRename, 1}}, false, "previous", "-"},
-      {"rename fails refining",
+       "old",
+       kFailed},
+      {"backup not linked",
+       false,
+       {{FakeCall::kLink, 1}},
+       false,
+       "previous",
+       "old",
+       kNotMoved},
+      {"backup not linked refining",
+       true,
+       {{FakeCall::kLink, 1}},
+       false,
+       "base",
+       "old",
+       kNotMoved},
+      {"backup not replaced",
        true,
        {{FakeCall::kRename, 1}},
        false,
        "base",
-       "-"},
-      {"previous not put back",
-       true,
-       {{FakeCall::kRename, 1}, {FakeCall::kMove, 2}},
+       "old",
+       kNotMoved},
+      {"rename fails",
        false,
-       "-",
+       {{FakeCall::kRename, 2}},
+       false,
+       "previous",
+       "previous",
+       kFailed},
+      {"rename fails refining",
+       true,
+       {{FakeCall::kRename, 2}},
+       false,
        "base",
-       {"the previous d/x.xml is kept as newtype.mavo.xml.bak"}},
+       "base",
+       kFailed},
   };
   for (const Row& row : rows) {
     FakePlatform fake;
@@ -224,10 +252,12 @@ TEST(DefinitionWriter, CompleteOrNothing) {
     };
     EXPECT_EQ(held(output.c_str()), row.output) << row.name;
     EXPECT_EQ(held(kBak), row.backup) << row.name;
-    if (!row.ok && row.name != std::string("old backup stays") &&
-        row.name != std::string("previous not moved")) {
+    if (!row.ok) {
+      EXPECT_TRUE(failure.text.starts_with(row.failure))
+          << row.name << ": " << failure.text;
+    }
+    if (row.failure == kFailed) {
       EXPECT_EQ(failure.text, kFailed + output + "!") << row.name;
-      EXPECT_EQ(failure.details, row.details) << row.name;
     }
     for (const std::string& path : fake.AllFiles()) {
       EXPECT_EQ(path.find(kTemporaryPrefix), std::string::npos)

@@ -391,6 +391,84 @@ TEST_F(PosixPlatformTest, MoveFileCopiesAcrossFileSystems) {
   EXPECT_FALSE(platform_->FileExists(Path("a")));
 }
 
+// A second name shares the file where a link can be made and is a copy
+// with the same permissions where the file lies on another file system;
+// either way the file keeps its own name and a replace over the backup
+// leaves one name per file.
+TEST_F(PosixPlatformTest, SecondNameBesideATarget) {
+  Put("prev", std::string("pre\0vious", 9));
+  chmod(Path("prev").c_str(), 0600);
+  Link("prev", "sym");
+  struct stat there;
+  const bool other_fs =
+      stat("/dev/shm", &there) == 0 && access("/dev/shm", W_OK) == 0 && [&] {
+        struct stat here;
+        return stat(dir_.c_str(), &here) == 0 && here.st_dev != there.st_dev;
+      }();
+  const struct Row {
+    const char* name;
+    std::string file, target;
+    bool shared;  // the second name is the file itself, not a copy
+  } rows[] = {
+      {"beside", Path("prev"), Path("bak"), true},
+      {"through a symbolic link", Path("sym"), Path("bak"), true},
+      {"another file system", Path("prev"),
+       "/dev/shm/mavo_bak_" + std::to_string(getpid()), false},
+  };
+  for (const Row& row : rows) {
+    if (!row.shared && !other_fs) continue;
+    std::string second;
+    ASSERT_TRUE(platform_->LinkTemporaryBeside(row.file, row.target, &second))
+        << row.name << ": " << platform_->FailureReason();
+    EXPECT_TRUE(second.starts_with(platform_->DirectoryPart(row.target) +
+                                   kTemporaryPrefix))
+        << row.name << ": " << second;
+    struct stat st_prev;
+    struct stat st_second;
+    ASSERT_EQ(stat(Path("prev").c_str(), &st_prev), 0);
+    ASSERT_EQ(lstat(second.c_str(), &st_second), 0) << row.name;
+    EXPECT_EQ(st_second.st_ino == st_prev.st_ino, row.shared) << row.name;
+    EXPECT_EQ(st_second.st_mode & 07777, 0600u) << row.name;
+    EXPECT_TRUE(platform_->ReplaceFile(second, row.target)) << row.name;
+    std::string data;
+    EXPECT_TRUE(platform_->ReadWholeFile(row.target, &data)) << row.name;
+    EXPECT_EQ(data, std::string("pre\0vious", 9)) << row.name;
+    EXPECT_EQ(Content("prev"), std::string("pre\0vious", 9)) << row.name;
+    if (!row.shared) unlink(row.target.c_str());
+  }
+  // Replacing a name with another name of the same file keeps one of them.
+  std::string second;
+  ASSERT_TRUE(
+      platform_->LinkTemporaryBeside(Path("bak"), Path("bak"), &second));
+  EXPECT_TRUE(platform_->ReplaceFile(second, Path("bak")));
+  struct stat st;
+  EXPECT_NE(lstat(second.c_str(), &st), 0);
+  EXPECT_EQ(Content("bak"), std::string("pre\0vious", 9));
+
+  EXPECT_FALSE(
+      platform_->LinkTemporaryBeside(Path("missing"), Path("bak"), &second));
+  EXPECT_EQ(platform_->FailureReason(), "No such file or directory");
+}
+
+// One entry however it is reached; a hard link is an entry of its own.
+TEST_F(PosixPlatformTest, SameEntryFollowsPathsNotFiles) {
+  Put("bak", "B");
+  Link("bak", "sym");
+  ASSERT_EQ(link(Path("bak").c_str(), Path("hard").c_str()), 0);
+  MakeDir("sub");
+  const struct {
+    std::string other;
+    bool same;
+  } rows[] = {
+      {Path("bak"), true}, {dir_ + "/./bak", true}, {Path("sub/../bak"), true},
+      {Path("sym"), true}, {Path("hard"), false},   {Path("missing"), false},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(platform_->SameEntry(row.other, Path("bak")), row.same)
+        << row.other;
+  }
+}
+
 TEST_F(PosixPlatformTest, DeleteFileRemovesOnce) {
   Put("a", "A");
   EXPECT_TRUE(platform_->DeleteFile(Path("a")));
