@@ -137,6 +137,7 @@ int Report(Platform& platform, const std::string& text, int exit_code) {
 }
 
 int RunCheckUnguarded(Platform& platform) {
+  platform.ReturnLargeBlocksWhenFreed();
   std::vector<std::string> arguments = platform.Arguments();
   const Subcommand* command =
       arguments.empty() ? nullptr : FindCommand(arguments[0]);
