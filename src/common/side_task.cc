@@ -6,29 +6,32 @@ namespace mavoscan {
 
 SideTask::SideTask(std::function<void()> work)
     : thread_([this, work = std::move(work)] {
-        // An exception must not leave a thread: the process would end.
+        std::exception_ptr failure;
         try {
           work();
         } catch (...) {
-          raised_ = std::current_exception();
+          failure = std::current_exception();
         }
         std::lock_guard<std::mutex> lock(mutex_);
+        failure_ = failure;
         finished_ = true;
         finished_signal_.notify_one();
       }) {}
 
-SideTask::~SideTask() {
+void SideTask::Join() {
   if (thread_.joinable()) thread_.join();
-  // What the work raised and no Wait took is dropped while this thread
-  // unwinds from a failure of its own, which the entry reports. Otherwise
-  // the work's results, incomplete, would pass for whole: the process ends
-  // as it would have on the work's thread.
-  if (raised_ != nullptr && std::uncaught_exceptions() == 0) std::terminate();
+}
+
+void SideTask::RethrowFailure() {
+  if (failure_ == nullptr) return;
+  std::exception_ptr failure = failure_;
+  failure_ = nullptr;
+  std::rethrow_exception(failure);
 }
 
 void SideTask::Wait() {
-  if (thread_.joinable()) thread_.join();
-  if (raised_ != nullptr) std::rethrow_exception(std::exchange(raised_, {}));
+  Join();
+  RethrowFailure();
 }
 
 bool SideTask::WaitPolling(const std::function<bool()>& poll) {
@@ -42,6 +45,9 @@ bool SideTask::WaitPolling(const std::function<bool()>& poll) {
     lock.lock();
     if (!go_on) return false;
   }
+  lock.unlock();
+  Join();
+  RethrowFailure();
   return true;
 }
 

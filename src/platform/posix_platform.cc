@@ -12,6 +12,10 @@
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
+// Any system header has told by now whether the C library is glibc.
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -43,6 +47,10 @@ constexpr size_t kIoChunk = size_t{1} << 20;
 constexpr int kEscapeWaitMs = 30;
 // What PollKey returns for a whole escape sequence (arrow and function keys).
 constexpr int kSequenceKey = 0x100;
+
+// Blocks from this size up are mappings of their own once
+// ReturnLargeBlocksWhenFreed is called (glibc's initial threshold).
+[[maybe_unused]] constexpr int kOwnMappingThreshold = 128 * 1024;
 
 constexpr std::string_view kHideCursor = "\x1b[?25l";
 constexpr std::string_view kShowCursor = "\x1b[?25h";
@@ -533,10 +541,35 @@ std::string JoinArguments(int argc, char** argv) {
   return text;
 }
 
+// Gives each closed standard descriptor /dev/null and returns true when
+// standard output was closed. Otherwise the next file opened would take the
+// free number, and console text would land in it (a definition being
+// written, say).
+bool ReserveStandardDescriptors() {
+  bool output_closed = false;
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    if (fd == STDOUT_FILENO) output_closed = true;
+    const int opened = OpenRetrying("/dev/null", O_RDWR);
+    // The lowest free number is taken, which is `fd`: the lower ones are
+    // open by now.
+    if (opened >= 0 && opened != fd) close(opened);
+  }
+  return output_closed;
+}
+
+std::vector<std::string> ArgumentList(int argc, char** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  return arguments;
+}
+
 class PosixPlatform : public Platform {
  public:
   PosixPlatform(int argc, char** argv)
       : command_line_(JoinArguments(argc, argv)),
+        arguments_(ArgumentList(argc, argv)),
+        stdout_closed_(ReserveStandardDescriptors()),
         stdout_is_terminal_(isatty(STDOUT_FILENO) == 1),
         stdin_is_terminal_(isatty(STDIN_FILENO) == 1) {}
 
@@ -551,6 +584,8 @@ class PosixPlatform : public Platform {
   std::string FailureReason() override { return t_failure_reason; }
 
   std::string CommandLineText() override { return command_line_; }
+
+  std::vector<std::string> Arguments() override { return arguments_; }
 
   std::string DirectoryPart(const std::string& path) override {
     size_t slash = path.rfind('/');
@@ -767,11 +802,40 @@ class PosixPlatform : public Platform {
                      local.tm_hour,        local.tm_min,     local.tm_sec};
   }
 
+  void ReturnLargeBlocksWhenFreed() override {
+#if defined(__GLIBC__)
+    // glibc raises its threshold for mapping a block of its own to the size
+    // of the largest block freed so far, and keeps later blocks of that
+    // size in its heaps, where freed memory stays with the process; a fixed
+    // threshold keeps each large block a mapping of its own.
+    mallopt(M_MMAP_THRESHOLD, kOwnMappingThreshold);
+#endif
+  }
+
   void Write(std::string_view text) override {
     WriteIgnoringErrors(text);
     for (char c : text) {
       column_ = (c == '\r' || c == '\n') ? 0 : column_ + 1;
     }
+  }
+
+  bool WriteReport(std::string_view text) override {
+    if (stdout_closed_) {
+      KeepReason(EBADF);
+      return false;
+    }
+    if (!WriteAll(STDOUT_FILENO, text)) {
+      KeepErrno();
+      return false;
+    }
+    for (char c : text) {
+      column_ = (c == '\r' || c == '\n') ? 0 : column_ + 1;
+    }
+    return true;
+  }
+
+  void WriteError(std::string_view text) override {
+    static_cast<void>(WriteAll(STDERR_FILENO, text));
   }
 
   bool ConsoleIsTerminal() override { return stdout_is_terminal_; }
@@ -835,6 +899,8 @@ class PosixPlatform : public Platform {
   }
 
   std::string command_line_;
+  std::vector<std::string> arguments_;
+  bool stdout_closed_;
   bool stdout_is_terminal_;
   bool stdin_is_terminal_;
   int column_ = 0;

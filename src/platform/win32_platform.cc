@@ -360,8 +360,9 @@ std::vector<std::string> ForeignTemporaries(const std::string& directory) {
 
 class Win32Platform : public Platform {
  public:
-  Win32Platform()
+  explicit Win32Platform(std::vector<std::string> arguments)
       : command_line_(TextAfterProgramName(GetCommandLineA())),
+        arguments_(std::move(arguments)),
         out_(GetStdHandle(STD_OUTPUT_HANDLE)),
         in_(GetStdHandle(STD_INPUT_HANDLE)) {
     CONSOLE_SCREEN_BUFFER_INFO screen;
@@ -383,6 +384,8 @@ class Win32Platform : public Platform {
   std::string FailureReason() override { return t_failure_reason; }
 
   std::string CommandLineText() override { return command_line_; }
+
+  std::vector<std::string> Arguments() override { return arguments_; }
 
   std::string DirectoryPart(const std::string& path) override {
     return path.substr(0, DirectoryPartLength(path));
@@ -561,11 +564,36 @@ class Win32Platform : public Platform {
                      now.wHour, now.wMinute, now.wSecond};
   }
 
+  // The system's heap gives large blocks back by itself.
+  void ReturnLargeBlocksWhenFreed() override {}
+
   void Write(std::string_view text) override {
     // Nothing sensible can be done when the console itself fails.
     static_cast<void>(WriteAll(out_, text));
     for (char c : text) {
       column_ = (c == '\r' || c == '\n') ? 0 : column_ + 1;
+    }
+  }
+
+  bool WriteReport(std::string_view text) override {
+    if (out_ == nullptr || out_ == INVALID_HANDLE_VALUE) {
+      KeepReason(ERROR_INVALID_HANDLE);
+      return false;
+    }
+    if (!WriteAll(out_, text)) {
+      KeepLastError();
+      return false;
+    }
+    for (char c : text) {
+      column_ = (c == '\r' || c == '\n') ? 0 : column_ + 1;
+    }
+    return true;
+  }
+
+  void WriteError(std::string_view text) override {
+    const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    if (err != nullptr && err != INVALID_HANDLE_VALUE) {
+      static_cast<void>(WriteAll(err, text));
     }
   }
 
@@ -643,6 +671,7 @@ class Win32Platform : public Platform {
   }
 
   std::string command_line_;
+  std::vector<std::string> arguments_;
   HANDLE out_;
   HANDLE in_;
   bool out_is_console_ = false;
@@ -695,11 +724,11 @@ class Win32Platform : public Platform {
 }  // namespace
 
 std::unique_ptr<Platform> CreatePlatform(int argc, char** argv) {
-  // Windows hands the command line over as one text, which the rules of the
-  // tool read themselves; the C runtime's split of it is not used.
-  static_cast<void>(argc);
-  static_cast<void>(argv);
-  return std::make_unique<Win32Platform>();
+  // The scanner reads the command line as one text by rules of its own;
+  // other programs take the C runtime's split of it, which `argv` holds.
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  return std::make_unique<Win32Platform>(std::move(arguments));
 }
 
 }  // namespace mavoscan

@@ -1,5 +1,5 @@
-#ifndef MAVOSCAN_CHECK_FILE_VERIFIER_H_
-#define MAVOSCAN_CHECK_FILE_VERIFIER_H_
+#ifndef MAVOSCAN_MATCH_FILE_VERIFIER_H_
+#define MAVOSCAN_MATCH_FILE_VERIFIER_H_
 
 #include <cstddef>
 #include <functional>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "check/string_search.h"
+#include "match/string_search.h"
 #include "platform/platform.h"
 #include "xmlread/definition_loader.h"
 
@@ -74,19 +74,12 @@ class FileVerifier {
   // The leading bytes a pattern check needs: up to the end of the furthest
   // pattern that lies within the front block.
   size_t front_length_ = 0;
-  // Kept from file to file for their memory: what was read (the front, or
-  // the whole text as the string passes see it) and the tail of a large
-  // file.
+  // Kept from file to file for their memory: the front, the bytes of the
+  // text being searched and what was last read of it.
   std::string bytes_;
+  std::string window_;
   std::string scratch_;
 };
-
-// The paths of the files `masks` name: per mask in turn, its directory part
-// followed by each name found, in the order found. With `once`, a path that
-// two masks name is given once. Returns false with *err set ("no file
-// matches <mask>") when a mask matches nothing.
-bool ExpandMasks(Platform& platform, const std::vector<std::string>& masks,
-                 bool once, std::vector<std::string>* paths, std::string* err);
 
 // `text` followed by the system's reason for the last failed call, in
 // brackets, when it gives one.
@@ -104,4 +97,4 @@ bool VerifyFiles(Platform& platform, const DefinitionContent& definition,
 
 }  // namespace mavoscan
 
-#endif  // MAVOSCAN_CHECK_FILE_VERIFIER_H_
+#endif  // MAVOSCAN_MATCH_FILE_VERIFIER_H_
