@@ -173,8 +173,15 @@ bool WriteDefinition(Platform& platform, const OutputPlan& plan,
     return false;
   }
   std::string moved;
-  if (!RotateOutput(platform, plan.refining, plan.definition_file, &moved,
-                    failure)) {
+  // An output file that exists is rotated as a base definition refined in
+  // place would be.
+  const bool own_backup = plan.backup == BackupOf::kOutputFile;
+  const bool replacing =
+      own_backup ? platform.FileExists(plan.output_file) : plan.refining;
+  if ((!own_backup || replacing) &&
+      !RotateOutput(platform, replacing,
+                    own_backup ? plan.output_file : plan.definition_file,
+                    &moved, failure)) {
     platform.DeleteFile(temporary);
     return false;
   }
