@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "check/file_verifier.h"
 #include "common/records.h"
 #include "common/text.h"
+#include "match/file_verifier.h"
 
 namespace mavoscan {
 namespace {

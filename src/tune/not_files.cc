@@ -1,6 +1,6 @@
 #include "tune/not_files.h"
 
-#include "check/file_verifier.h"
+#include "match/file_verifier.h"
 #include "xmlread/definition_loader.h"
 
 namespace mavoscan {

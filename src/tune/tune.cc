@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "check/file_verifier.h"
 #include "check/fold_plan.h"
+#include "match/file_verifier.h"
 #include "tune/fold_evidence.h"
 
 namespace mavoscan {

@@ -3,6 +3,8 @@
 #include <map>
 
 #include "check/report_text.h"
+#include "common/json_writer.h"
+#include "common/text.h"
 
 namespace mavoscan {
 namespace {
@@ -25,6 +27,33 @@ std::string ReasonText(DropReason reason) {
       return "not needed against the files that must not match";
   }
   return "";
+}
+
+// A name for the terminal: control bytes, which could move the cursor or
+// split a line, as \xHH; everything else as it is.
+std::string Shown(std::string_view name) {
+  std::string text;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const unsigned char byte = ByteAt(name, i);
+    if (byte < 0x20 || byte == 0x7F) {
+      text += "\\x" + Hex(name.substr(i, 1));
+    } else {
+      text += name[i];
+    }
+  }
+  return text;
+}
+
+void FiguresJson(JsonWriter& json, std::string_view key,
+                 const TuneFigures& figures) {
+  json.Key(key);
+  json.BeginObject();
+  json.Member("patterns", figures.patterns);
+  json.Member("pattern_bytes", figures.pattern_bytes);
+  json.Member("strings", figures.strings);
+  json.Member("unseen_matched", figures.unseen_matched);
+  json.Member("not_matched", figures.not_matched);
+  json.EndObject();
 }
 
 std::string Span(const DroppedPart& part) {
@@ -72,7 +101,7 @@ std::string DropReasonKey(DropReason reason) {
 
 std::string TuneText(const TuneReport& report) {
   const TuneResult& result = *report.result;
-  std::string text = "Tuning " + report.definition_file + " on " +
+  std::string text = "Tuning " + Shown(report.definition_file) + " on " +
                      Plural(result.sample_count, "sample") + " in " +
                      std::to_string(result.folds) + " folds (seed " +
                      std::to_string(result.seed) + ")";
@@ -149,7 +178,7 @@ std::string TuneText(const TuneReport& report) {
         "front-block patterns and global strings cannot tell these "
         "types apart:\n";
     for (size_t i = 0; i < result.inseparable.size() && i < kShown; ++i) {
-      text += "  " + result.inseparable[i] + "\n";
+      text += "  " + Shown(result.inseparable[i]) + "\n";
     }
     if (result.inseparable.size() > kShown) {
       text += "  ... and " +
@@ -157,9 +186,76 @@ std::string TuneText(const TuneReport& report) {
     }
   }
   if (!report.output_file.empty()) {
-    text += "\nWritten " + report.output_file + "\n";
+    text += "\nWritten " + Shown(report.output_file) + "\n";
   }
   return text;
+}
+
+std::string TuneJson(const TuneReport& report) {
+  const TuneResult& result = *report.result;
+  JsonWriter json;
+  json.BeginObject();
+  json.Member("format", "mavocheck-tune/1");
+  json.BytesMember("definition", report.definition_file);
+  if (report.output_file.empty()) {
+    json.Key("output");
+    json.Null();
+  } else {
+    json.BytesMember("output", report.output_file);
+  }
+  json.Member("samples", result.sample_count);
+  json.Member("samples_matched", result.samples_matched);
+  json.Member("not_files", result.not_count);
+  json.Member("folds", result.folds);
+  json.Member("leave_one_out", result.leave_one_out);
+  json.Member("seed", result.seed);
+  FiguresJson(json, "before", result.before);
+  FiguresJson(json, "after", result.after);
+  json.Member("unseen_matched_without_strings",
+              result.unseen_matched_without_strings);
+  json.Member("fold_strings", result.fold_strings);
+  json.Member("fold_strings_failed", result.fold_strings_failed);
+  json.Key("patterns");
+  json.BeginArray();
+  for (const DefinitionPattern& pattern : result.tuned.patterns) {
+    json.BeginObject();
+    json.Member("offset", pattern.pos);
+    json.HexMember("bytes", pattern.bytes);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Key("strings");
+  json.BeginArray();
+  for (const std::string& text : result.tuned.strings) json.String(text);
+  json.EndArray();
+  json.Key("dropped");
+  json.BeginArray();
+  for (const DroppedPart& part : result.dropped) {
+    json.BeginObject();
+    if (part.kind == PartKind::kPattern) {
+      json.Member("kind", "pattern");
+      json.Member("offset", part.offset);
+      json.HexMember("bytes", part.bytes);
+    } else {
+      json.Member("kind", "string");
+      json.BytesMember("text", part.bytes);
+    }
+    json.Member("reason", DropReasonKey(part.reason));
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Member("rejected_once", result.rejected_once);
+  json.Key("inseparable");
+  json.BeginArray();
+  for (const std::string& path : result.inseparable) {
+    json.BeginObject();
+    json.BytesMember("path", path);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Member("separated", result.Separated());
+  json.EndObject();
+  return json.Take() + "\n";
 }
 
 }  // namespace mavoscan

@@ -15,8 +15,12 @@ struct TuneReport {
   const TuneResult* result = nullptr;
 };
 
-// The report as text, lines ending in "\n".
+// The report as text, lines ending in "\n". Control bytes in names show
+// as \xHH.
 std::string TuneText(const TuneReport& report);
+
+// The same content as one JSON object and a line end, every list in full.
+std::string TuneJson(const TuneReport& report);
 
 // A short fixed name of a reason, for scripts ("not-needed", ...).
 std::string DropReasonKey(DropReason reason);

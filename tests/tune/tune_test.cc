@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "check/definition_builder.h"
-#include "check/file_verifier.h"
+#include "match/file_verifier.h"
 #include "fakes/fake_platform.h"
 #include "tune/planted_sets.h"
 
