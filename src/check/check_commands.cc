@@ -7,6 +7,7 @@
 #include "check/cross_check_report.h"
 #include "check/verify.h"
 #include "platform/platform.h"
+#include "tune/split_command.h"
 #include "tune/tune_command.h"
 
 namespace mavoscan {
@@ -79,10 +80,8 @@ CommandOutcome RunVerifyCommand(Platform& platform, const ParsedCommand& parsed,
 
 const std::vector<Subcommand>& CheckCommands() {
   static const std::vector<Subcommand> kCommands = {
-      VerifyCommand(),
-      ExplainCommand(),
-      CrossCheckCommand(),
-      TuneCommand(),
+      VerifyCommand(), ExplainCommand(), CrossCheckCommand(),
+      TuneCommand(),   SplitCommand(),
   };
   return kCommands;
 }

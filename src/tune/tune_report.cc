@@ -29,9 +29,9 @@ std::string ReasonText(DropReason reason) {
   return "";
 }
 
-// A name for the terminal: control bytes, which could move the cursor or
-// split a line, as \xHH; everything else as it is.
-std::string Shown(std::string_view name) {
+}  // namespace
+
+std::string ShownName(std::string_view name) {
   std::string text;
   for (size_t i = 0; i < name.size(); ++i) {
     const unsigned char byte = ByteAt(name, i);
@@ -43,6 +43,8 @@ std::string Shown(std::string_view name) {
   }
   return text;
 }
+
+namespace {
 
 void FiguresJson(JsonWriter& json, std::string_view key,
                  const TuneFigures& figures) {
@@ -101,7 +103,7 @@ std::string DropReasonKey(DropReason reason) {
 
 std::string TuneText(const TuneReport& report) {
   const TuneResult& result = *report.result;
-  std::string text = "Tuning " + Shown(report.definition_file) + " on " +
+  std::string text = "Tuning " + ShownName(report.definition_file) + " on " +
                      Plural(result.sample_count, "sample") + " in " +
                      std::to_string(result.folds) + " folds (seed " +
                      std::to_string(result.seed) + ")";
@@ -178,7 +180,7 @@ std::string TuneText(const TuneReport& report) {
         "front-block patterns and global strings cannot tell these "
         "types apart:\n";
     for (size_t i = 0; i < result.inseparable.size() && i < kShown; ++i) {
-      text += "  " + Shown(result.inseparable[i]) + "\n";
+      text += "  " + ShownName(result.inseparable[i]) + "\n";
     }
     if (result.inseparable.size() > kShown) {
       text += "  ... and " +
@@ -186,7 +188,7 @@ std::string TuneText(const TuneReport& report) {
     }
   }
   if (!report.output_file.empty()) {
-    text += "\nWritten " + Shown(report.output_file) + "\n";
+    text += "\nWritten " + ShownName(report.output_file) + "\n";
   }
   return text;
 }

@@ -6,11 +6,7 @@
 #include "xmlread/xml_scan.h"
 
 namespace mavoscan {
-namespace {
-
-// The scanner's failure as one line of the checker's: without its
-// "* Error: " lead and final "!", details in parentheses.
-std::string FailureLine(const Failure& failure) {
+std::string ScannerFailureLine(const Failure& failure) {
   constexpr std::string_view kLead = "* Error: ";
   std::string text = failure.text;
   if (text.starts_with(kLead)) text.erase(0, kLead.size());
@@ -18,8 +14,6 @@ std::string FailureLine(const Failure& failure) {
   for (const std::string& detail : failure.details) text += " (" + detail + ")";
   return text;
 }
-
-}  // namespace
 
 bool ReadDefinitionInfo(Platform& platform, const std::string& name,
                         DefinitionInfo* info, std::string* err) {
@@ -74,7 +68,7 @@ bool WriteDerivedDefinition(Platform& platform, const std::string& output_file,
   if (!WriteDefinition(platform,
                        {output_file, false, "", BackupOf::kOutputFile}, text,
                        &failure)) {
-    *err = FailureLine(failure);
+    *err = ScannerFailureLine(failure);
     return false;
   }
   return true;

@@ -3,11 +3,16 @@
 
 #include <string>
 
+#include "common/failure.h"
 #include "common/records.h"
 #include "platform/platform.h"
 #include "xmlread/definition_loader.h"
 
 namespace mavoscan {
+
+// A failure of the scanner's writer as one line of the checker's: without
+// its "* Error: " lead and final "!", details in parentheses.
+std::string ScannerFailureLine(const Failure& failure);
 
 // The descriptive fields of the definition file `name` that a definition
 // derived from it keeps: FileType, Ext, Rem, RefURL, User, E-Mail, Home,

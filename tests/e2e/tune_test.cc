@@ -152,3 +152,63 @@ TEST(TuneRun, NamesTheFilesItCannotSeparate) {
 
 }  // namespace
 }  // namespace mavoscan::e2e
+
+namespace mavoscan::e2e {
+namespace {
+
+// 38 files of one version of a compiled format and 2 of another: the
+// rare version gets a group and a definition of its own.
+TEST(SplitRun, WritesADefinitionPerGroupWithItsFiles) {
+  TempDir dir;
+  for (int i = 0; i < 40; ++i) {
+    const bool rare = i == 5 || i == 23;
+    std::string file = rare ? std::string("\x1E\x02NEWTERM!", 10)
+                            : std::string("\x1A\x01TERMINFO", 10);
+    uint32_t state = 88172645u + static_cast<uint32_t>(i) * 104729u;
+    for (int b = 0; b < 60; ++b) {
+      state ^= state << 13;
+      state ^= state >> 17;
+      state ^= state << 5;
+      file += static_cast<char>(state);
+    }
+    char name[16];
+    std::snprintf(name, sizeof name, "in/%02d.ti", i);
+    dir.Write(name, file);
+  }
+  dir.MakeDir("out");
+  RunSettings settings;
+  settings.program = Program::kChecker;
+  RunResult run = dir.Run({"split", "in/*", "--out-dir", "out"}, settings);
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "The 40 files fall into 2 groups\n"
+            "  group 1: 38 files, offset 0: 1A0154, offset 4: 524D494E464F\n"
+            "    out/group1.mavo.xml: 1 pattern of 10 bytes, 1 global string\n"
+            "    out/group1.files: its files\n"
+            "  group 2: 2 files, offset 0: 1E024E, offset 4: 575445524D21\n"
+            "    out/group2.mavo.xml: 1 pattern of 10 bytes, 1 global string\n"
+            "    out/group2.files: its files\n");
+  EXPECT_EQ(dir.Read("out/group2.files"), "in/05.ti\nin/23.ti\n");
+  const std::string rare = dir.Read("out/group2.mavo.xml");
+  EXPECT_NE(rare.find("<Bytes>1E024E45575445524D21</Bytes>\r\n"),
+            std::string::npos)
+      << rare;
+  EXPECT_NE(rare.find("<Ext>TI</Ext>\r\n"), std::string::npos) << rare;
+  EXPECT_NE(rare.find("<FileNum>2</FileNum>\r\n"), std::string::npos) << rare;
+  run = dir.Run({"verify", "out/group2.mavo.xml", "in/05.ti", "in/23.ti",
+                 "--not", "in/0?.ti"},
+                settings);
+  EXPECT_EQ(run.exit_code, 1) << "in/05.ti is among the --not files";
+  run = dir.Run({"verify", "out/group1.mavo.xml", "in/*"}, settings);
+  EXPECT_NE(run.out.find("\n38 of 40 match\n"), std::string::npos) << run.out;
+
+  // Never over an earlier split.
+  run = dir.Run({"split", "in/*", "--out-dir", "out/"}, settings);
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.err,
+            "mavocheck: error: out/group1.mavo.xml exists already; give "
+            "--out-dir a directory without groups\n");
+}
+
+}  // namespace
+}  // namespace mavoscan::e2e
