@@ -2,6 +2,7 @@
 #define MAVOSCAN_CHECK_WEAKNESS_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,9 @@ struct Weakness {
 struct WeaknessReport {
   Strength strength;
   std::vector<Weakness> warnings;
+  // The --not files tested, and how many of them match.
+  size_t not_files = 0;
+  size_t not_matched = 0;
 };
 
 // The strength and weaknesses of the definition of `report`, with the
@@ -60,6 +64,10 @@ std::string WeaknessText(const WeaknessReport& weakness);
 
 // The same as JSON object members: ',"strength":{...},"warnings":[...]'.
 std::string WeaknessJsonMembers(const WeaknessReport& weakness);
+
+// When none of `tested` files of some kind matches, the n of "at most 1 in
+// n" that their number allows at 95% (about tested / 3). `tested` > 0.
+uint64_t NoneMatchedBound(size_t tested);
 
 // "about 1 in 4096", "about 1 in 10^12" for a chance of 2^-bits.
 std::string ChanceText(double bits);
