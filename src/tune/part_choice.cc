@@ -88,7 +88,7 @@ bool ChooseParts(const DefinitionContent& definition,
         choice->byte_reasons[p][i] = DropReason::kVariedUnseen;
       } else if (value == 0x00 || value == 0xFF) {
         ref.tier = Tier::kFiller;
-        if (evidence.filler_failed) {
+        if (evidence.filler_failed && not_files.size() == 0) {
           choice->byte_reasons[p][i] = DropReason::kFillerFailed;
         }
       } else {
@@ -104,7 +104,7 @@ bool ChooseParts(const DefinitionContent& definition,
   std::vector<size_t> strings;  // candidate string indexes
   choice->kept_strings.assign(definition.strings.size(), false);
   choice->string_reasons.assign(definition.strings.size(),
-                                evidence.strings_failed
+                                evidence.strings_failed && not_files.size() == 0
                                     ? DropReason::kStringsFailed
                                     : DropReason::kNotNeeded);
   for (size_t s = 0; s < definition.strings.size(); ++s) {

@@ -48,6 +48,27 @@ std::vector<const CrossSample*> Pointers(const std::vector<CrossSample>& all) {
   return files;
 }
 
+// The offsets of the pattern bytes of `definition` that one of the
+// samples `tested` does not hold.
+std::vector<size_t> BrokenBytes(const DefinitionContent& definition,
+                                const std::vector<CrossSample>& samples,
+                                const std::vector<size_t>& tested) {
+  std::vector<size_t> offsets;
+  for (const DefinitionPattern& pattern : definition.patterns) {
+    for (size_t i = 0; i < pattern.bytes.size(); ++i) {
+      const size_t offset = static_cast<size_t>(pattern.pos) + i;
+      for (size_t index : tested) {
+        const std::string& front = samples[index].front;
+        if (offset >= front.size() || front[offset] != pattern.bytes[i]) {
+          offsets.push_back(offset);
+          break;
+        }
+      }
+    }
+  }
+  return offsets;
+}
+
 void Measure(const DefinitionContent& definition, TuneFigures* figures) {
   figures->patterns = definition.patterns.size();
   figures->pattern_bytes = 0;
@@ -143,7 +164,10 @@ bool TuneDefinition(Platform& platform, const TuneInput& input,
   }
 
   // Evidence of the folds other than `skipped` (all of them when it is out
-  // of range).
+  // of range): the bytes their definitions kept that unseen samples broke
+  // and, from the first round on, the bytes their tuned definitions kept
+  // that unseen samples broke.
+  std::vector<std::vector<size_t>> tuned_broken(folds.size());
   auto fold_evidence = [&](size_t skipped, ChoiceEvidence* into) {
     into->broken_offsets = BrokenOffsets(folds, skipped);
     for (size_t f = 0; f < folds.size(); ++f) {
@@ -151,9 +175,45 @@ bool TuneDefinition(Platform& platform, const TuneInput& input,
       into->filler_failed = into->filler_failed || folds[f].filler_broken;
       into->strings_failed =
           into->strings_failed || folds[f].strings_failed > 0;
+      into->broken_offsets.insert(into->broken_offsets.end(),
+                                  tuned_broken[f].begin(),
+                                  tuned_broken[f].end());
     }
+    std::sort(into->broken_offsets.begin(), into->broken_offsets.end());
   };
   NotFiles nots(platform, not_files);
+
+  // Each fold's definition is tuned twice, on what the other folds show. A
+  // tuned definition keeps few bytes, chosen for the --not files, and a
+  // byte that only happened to reject them is what unseen samples break:
+  // the first round finds such bytes, so that the second round, and the
+  // definition itself, can leave their fields alone. The second round's
+  // tuned definitions, tested on their fold's own samples, which took no
+  // part in them, give the estimate.
+  for (int round = 0; round < 2; ++round) {
+    for (size_t f = 0; f < folds.size(); ++f) {
+      if (!folds[f].built) continue;
+      ChoiceEvidence other;
+      fold_evidence(f, &other);
+      PartChoice fold_choice;
+      if (!ChooseParts(folds[f].definition, other, nots, &fold_choice, err)) {
+        return false;
+      }
+      const DefinitionContent kept =
+          KeptContent(folds[f].definition, fold_choice);
+      if (round == 0) {
+        tuned_broken[f] = BrokenBytes(kept, samples, folds[f].held_out);
+        continue;
+      }
+      size_t matched = 0;
+      if (!CountMatches(platform, kept, Pointers(samples, folds[f].held_out),
+                        &matched, err)) {
+        return false;
+      }
+      result->after.unseen_matched += matched;
+    }
+  }
+
   fold_evidence(folds.size(), &evidence);
   PartChoice choice;
   if (!ChooseParts(definition, evidence, nots, &choice, err)) return false;
@@ -169,25 +229,6 @@ bool TuneDefinition(Platform& platform, const TuneInput& input,
   if (!CountMatches(platform, result->tuned, Pointers(not_files),
                     &result->after.not_matched, err)) {
     return false;
-  }
-
-  // The estimate for the tuned definition tunes each fold's definition the
-  // same way, on what the other folds show, and tests it on the fold's own
-  // samples, which took no part in it.
-  for (size_t f = 0; f < folds.size(); ++f) {
-    if (!folds[f].built) continue;
-    ChoiceEvidence other;
-    fold_evidence(f, &other);
-    PartChoice fold_choice;
-    if (!ChooseParts(folds[f].definition, other, nots, &fold_choice, err)) {
-      return false;
-    }
-    size_t matched = 0;
-    if (!CountMatches(platform, KeptContent(folds[f].definition, fold_choice),
-                      Pointers(samples, folds[f].held_out), &matched, err)) {
-      return false;
-    }
-    result->after.unseen_matched += matched;
   }
   return true;
 }
