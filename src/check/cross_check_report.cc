@@ -1,6 +1,7 @@
 #include "check/cross_check_report.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace mavoscan {
 namespace {
@@ -34,6 +35,9 @@ std::string CurveReadingText(CurveReading reading) {
       return "still rising: more samples would help";
     case CurveReading::kLevelled:
       return "levelled off";
+    case CurveReading::kUncertain:
+      return "uncertain: the last points were tested on too few files, or "
+             "disagree beyond chance";
   }
   return "";
 }
@@ -46,8 +50,18 @@ std::string CurveReadingKey(CurveReading reading) {
       return "rising";
     case CurveReading::kLevelled:
       return "levelled";
+    case CurveReading::kUncertain:
+      return "uncertain";
   }
   return "";
+}
+
+// "±4.3" points of share.
+std::string UncertaintyText(const CurvePoint& point) {
+  char text[32];
+  std::snprintf(text, sizeof text, "\xC2\xB1%.1f",
+                100 * ShareUncertainty(point.matched, point.total));
+  return text;
 }
 
 std::string PartText(const FailingPart& part) {
@@ -119,13 +133,18 @@ std::string CrossCheckText(const CrossCheckResult& result, TextStyle style) {
 
   if (!result.curve.empty()) {
     text += "\nLearning curve (built from the first samples of folds 2 to " +
-            std::to_string(k) + ", tested on the " +
-            Plural(result.folds[0].held_out, "file") + " of fold 1):\n";
-    text += "Samples  Unseen files matched\n";
+            std::to_string(k) + ", tested on fold 1 and, up to " +
+            std::to_string(kCurveTestedFiles) +
+            " files, other samples each was not built from):\n";
+    text += "Samples  Unseen files matched   (95% interval)\n";
     for (const CurvePoint& point : result.curve) {
-      text += PadLeft(std::to_string(point.samples), 7) + "  " +
-              Share(point.matched, point.total, style) +
-              (point.built ? "" : "  no definition") + "\n";
+      text +=
+          PadLeft(std::to_string(point.samples), 7) + "  " +
+          Share(point.matched, point.total, TextStyle{}) + "  " +
+          PadLeft(UncertaintyText(point), 6) +
+          (style.terminal ? "  " + Bar(point.matched, point.total, kBarWidth)
+                          : "") +
+          (point.built ? "" : "  no definition") + "\n";
     }
     text += "Reading: " + CurveReadingText(ReadCurve(result.curve)) + "\n";
   }
@@ -175,7 +194,11 @@ std::string CrossCheckJson(const CrossCheckResult& result) {
     json += "{\"samples\":" + std::to_string(point.samples) +
             ",\"definition\":" + Bool(point.built) +
             ",\"matched\":" + std::to_string(point.matched) +
-            ",\"total\":" + std::to_string(point.total) + "}";
+            ",\"total\":" + std::to_string(point.total);
+    char uncertainty[32];
+    std::snprintf(uncertainty, sizeof uncertainty, "%.1f",
+                  100 * ShareUncertainty(point.matched, point.total));
+    json += ",\"uncertainty\":" + std::string(uncertainty) + "}";
   }
   json += "],\"reading\":\"" + CurveReadingKey(ReadCurve(result.curve)) +
           "\"},\"passed\":" + Bool(result.Passed()) + "}\n";

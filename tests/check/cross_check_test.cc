@@ -104,16 +104,24 @@ TEST(FoldPlan, CurveSizesAndReading) {
     CurveReading reading;
   } rows[] = {
       {"one point", {{2, true, 1, 20}}, CurveReading::kTooShort},
-      {"gained exactly 5 points",
-       {{2, true, 10, 20}, {5, true, 11, 20}},
-       CurveReading::kRising},
-      {"gained under 5 points",
-       {{2, true, 0, 20}, {5, true, 190, 200}, {9, true, 199, 200}},
+      {"levelled on many files",
+       {{2, true, 0, 20}, {200, true, 190, 200}, {500, true, 476, 500}},
        CurveReading::kLevelled},
-      {"fell", {{2, true, 20, 20}, {5, true, 10, 20}}, CurveReading::kLevelled},
-      {"different totals",
-       {{2, true, 1, 3}, {5, true, 4, 10}},
+      {"a small gain that many files show",
+       {{5, true, 190, 200}, {9, true, 199, 200}},
        CurveReading::kRising},
+      {"a large gain on few files",
+       {{2, true, 2, 5}, {5, true, 4, 5}},
+       CurveReading::kUncertain},
+      {"agreeing on too few files to tell",
+       {{2, true, 4, 5}, {5, true, 4, 5}},
+       CurveReading::kUncertain},
+      {"a fall beyond chance",
+       {{2, true, 200, 200}, {5, true, 100, 200}},
+       CurveReading::kUncertain},
+      {"no file tested",
+       {{2, true, 0, 0}, {5, true, 0, 0}},
+       CurveReading::kTooShort},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(ReadCurve(row.points), row.reading) << row.name;
