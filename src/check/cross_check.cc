@@ -130,6 +130,8 @@ class FoldRunner {
       return false;
     }
     for (const FileVerdict& verdict : verdicts_) {
+      outcome->matched_by_patterns += verdict.failed_patterns.empty();
+      outcome->failed_on_strings += !verdict.missing_strings.empty();
       if (verdict.Matches()) {
         ++outcome->matched;
       } else if (tally != nullptr) {

@@ -82,6 +82,18 @@ size_t CrossCheckResult::Matched() const {
   return matched;
 }
 
+size_t CrossCheckResult::MatchedByPatterns() const {
+  size_t matched = 0;
+  for (const FoldOutcome& fold : folds) matched += fold.matched_by_patterns;
+  return matched;
+}
+
+size_t CrossCheckResult::FailedOnStrings() const {
+  size_t failed = 0;
+  for (const FoldOutcome& fold : folds) failed += fold.failed_on_strings;
+  return failed;
+}
+
 bool CrossCheckResult::Passed() const { return Matched() == sample_count; }
 
 std::string CrossCheckText(const CrossCheckResult& result, TextStyle style) {
@@ -129,6 +141,18 @@ std::string CrossCheckText(const CrossCheckResult& result, TextStyle style) {
               std::to_string(result.failing_count - result.failing.size()) +
               " more\n";
     }
+  }
+
+  // Strings that a set shares by chance (glyph names, one author's
+  // copyright) are a cause that the zero-field warnings never named.
+  if (const size_t failed = result.FailedOnStrings()) {
+    text += "\nGlobal strings failed on " + Plural(failed, "unseen file") +
+            "; without strings the folds' definitions match " +
+            Percent(result.MatchedByPatterns(), result.sample_count) + " (" +
+            std::to_string(result.MatchedByPatterns()) + " of " +
+            std::to_string(result.sample_count) +
+            "): tune keeps strings only where no byte tells the files that "
+            "must not match apart\n";
   }
 
   if (!result.curve.empty()) {
@@ -186,7 +210,11 @@ std::string CrossCheckJson(const CrossCheckResult& result) {
     json += ",\"files\":" + std::to_string(part.files) +
             ",\"folds\":" + std::to_string(part.folds) + "}";
   }
-  json += "],\"failing_count\":" + std::to_string(result.failing_count) +
+  json +=
+      "],\"failed_on_strings\":" + std::to_string(result.FailedOnStrings()) +
+      ",\"matched_without_strings\":" +
+      std::to_string(result.MatchedByPatterns());
+  json += ",\"failing_count\":" + std::to_string(result.failing_count) +
           ",\"learning_curve\":{\"tested_fold\":1,\"points\":[";
   for (size_t i = 0; i < result.curve.size(); ++i) {
     const CurvePoint& point = result.curve[i];

@@ -20,6 +20,9 @@ struct FoldOutcome {
   size_t strings = 0;
   size_t matched = 0;
   size_t held_out = 0;
+  // Unseen files that hold every pattern, and those that lack a string.
+  size_t matched_by_patterns = 0;
+  size_t failed_on_strings = 0;
 };
 
 // A pattern or string of the fold definitions that unseen files lacked.
@@ -48,6 +51,8 @@ struct CrossCheckResult {
   std::vector<CurvePoint> curve;
 
   size_t Matched() const;
+  size_t MatchedByPatterns() const;
+  size_t FailedOnStrings() const;
   // Every held-out file matched.
   bool Passed() const;
 };

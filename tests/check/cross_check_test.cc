@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "check/check_commands.h"
+#include "check/cross_check_report.h"
 #include "check/definition_builder.h"
 #include "check/fold_plan.h"
 #include "check/run_check.h"
@@ -324,6 +325,32 @@ TEST(CrossCheck, ExitCodesAndMessages) {
       EXPECT_TRUE(run.output.starts_with("mavocheck: error: ")) << row.name;
     }
   }
+}
+
+}  // namespace
+}  // namespace mavoscan
+
+namespace mavoscan {
+namespace {
+
+// Strings that unseen files lack are named with the share the patterns
+// alone reach; a set whose strings hold says nothing about them.
+TEST(CrossCheckReport, NamesStringsThatFailOnUnseenFiles) {
+  CrossCheckResult result;
+  result.sample_count = 10;
+  result.folds = {{8, true, 3, 40, 3, 5, 5, 2}, {8, true, 3, 40, 4, 5, 5, 1}};
+  const std::string text = CrossCheckText(result, TextStyle{});
+  EXPECT_NE(text.find("\nGlobal strings failed on 3 unseen files; without "
+                      "strings the folds' definitions match 100.0% (10 of "
+                      "10)"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(CrossCheckJson(result).find(
+                "\"failed_on_strings\":3,\"matched_without_strings\":10,"),
+            std::string::npos);
+  result.folds = {{8, true, 3, 0, 5, 5, 5, 0}, {8, true, 3, 0, 5, 5, 5, 0}};
+  EXPECT_EQ(CrossCheckText(result, TextStyle{}).find("Global strings"),
+            std::string::npos);
 }
 
 }  // namespace
