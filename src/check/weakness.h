@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "check/verify_report.h"
+#include "common/json_writer.h"
 #include "xmlread/definition_loader.h"
 
 namespace mavoscan {
@@ -62,8 +63,9 @@ WeaknessReport AssessWeakness(const VerifyReport& report);
 // beginning with an empty line.
 std::string WeaknessText(const WeaknessReport& weakness);
 
-// The same as JSON object members: ',"strength":{...},"warnings":[...]'.
-std::string WeaknessJsonMembers(const WeaknessReport& weakness);
+// The same as the members "strength" and "warnings" of the object being
+// written.
+void WeaknessJson(const WeaknessReport& weakness, JsonWriter* json);
 
 // When none of `tested` files of some kind matches, the n of "at most 1 in
 // n" that their number allows at 95% (about tested / 3). `tested` > 0.

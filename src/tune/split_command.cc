@@ -7,6 +7,7 @@
 #include "check/report_text.h"
 #include "common/failure.h"
 #include "common/json_writer.h"
+#include "common/text.h"
 #include "output/definition_writer.h"
 #include "platform/platform.h"
 #include "tune/split.h"

@@ -29,23 +29,6 @@ std::string ReasonText(DropReason reason) {
   return "";
 }
 
-}  // namespace
-
-std::string ShownName(std::string_view name) {
-  std::string text;
-  for (size_t i = 0; i < name.size(); ++i) {
-    const unsigned char byte = ByteAt(name, i);
-    if (byte < 0x20 || byte == 0x7F) {
-      text += "\\x" + Hex(name.substr(i, 1));
-    } else {
-      text += name[i];
-    }
-  }
-  return text;
-}
-
-namespace {
-
 void FiguresJson(JsonWriter& json, std::string_view key,
                  const TuneFigures& figures) {
   json.Key(key);

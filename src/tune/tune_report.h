@@ -23,10 +23,6 @@ std::string TuneText(const TuneReport& report);
 // The same content as one JSON object and a line end, every list in full.
 std::string TuneJson(const TuneReport& report);
 
-// A file name for the terminal: control bytes, which could move the
-// cursor or split a line, as \xHH; every other byte as it is.
-std::string ShownName(std::string_view name);
-
 // A short fixed name of a reason, for scripts ("not-needed", ...).
 std::string DropReasonKey(DropReason reason);
 
