@@ -72,7 +72,7 @@ std::string SplitJson(const SplitResult& result,
                       const std::vector<WrittenGroup>& written) {
   JsonWriter json;
   json.BeginObject();
-  json.Member("format", "mavocheck-split/1");
+  json.Member("format", kSplitFormat);
   json.Member("samples", result.sample_count);
   json.Member("grouped", result.grouped);
   json.Key("groups");

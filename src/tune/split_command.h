@@ -5,6 +5,9 @@
 
 namespace mavoscan {
 
+// The schema of the JSON report, named in its "format" member.
+constexpr char kSplitFormat[] = "mavocheck-split/1";
+
 // "mavocheck split MASK... --out-dir DIR": writes groupN.mavo.xml, the
 // definition the scanner builds from each group of the files, and
 // groupN.files, its files one per line, into DIR, which must exist and

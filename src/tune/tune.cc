@@ -42,12 +42,6 @@ std::vector<const CrossSample*> Pointers(const std::vector<CrossSample>& all,
   return files;
 }
 
-std::vector<const CrossSample*> Pointers(const std::vector<CrossSample>& all) {
-  std::vector<const CrossSample*> files;
-  for (const CrossSample& file : all) files.push_back(&file);
-  return files;
-}
-
 // The offsets of the pattern bytes of `definition` that one of the
 // samples `tested` does not hold.
 std::vector<size_t> BrokenBytes(const DefinitionContent& definition,
@@ -158,8 +152,12 @@ bool TuneDefinition(Platform& platform, const TuneInput& input,
     result->fold_strings_failed += fold.strings_failed;
     result->fold_strings += fold.definition.strings.size();
   }
-  if (!CountMatches(platform, definition, Pointers(not_files),
-                    &result->before.not_matched, err)) {
+  NotFiles nots(platform, not_files);
+  if (definition.check_strings) nots.AddStrings(definition.strings);
+  for (const FoldEvidence& fold : folds) {
+    if (fold.definition.check_strings) nots.AddStrings(fold.definition.strings);
+  }
+  if (!nots.CountMatches(definition, &result->before.not_matched, err)) {
     return false;
   }
 
@@ -181,7 +179,6 @@ bool TuneDefinition(Platform& platform, const TuneInput& input,
     }
     std::sort(into->broken_offsets.begin(), into->broken_offsets.end());
   };
-  NotFiles nots(platform, not_files);
 
   // Each fold's definition is tuned twice, on what the other folds show. A
   // tuned definition keeps few bytes, chosen for the --not files, and a
@@ -226,8 +223,7 @@ bool TuneDefinition(Platform& platform, const TuneInput& input,
     result->rejected_once += choice.rejected_by[f] == 1;
   }
   Measure(result->tuned, &result->after);
-  if (!CountMatches(platform, result->tuned, Pointers(not_files),
-                    &result->after.not_matched, err)) {
+  if (!nots.CountMatches(result->tuned, &result->after.not_matched, err)) {
     return false;
   }
   return true;

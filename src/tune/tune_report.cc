@@ -180,7 +180,7 @@ std::string TuneJson(const TuneReport& report) {
   const TuneResult& result = *report.result;
   JsonWriter json;
   json.BeginObject();
-  json.Member("format", "mavocheck-tune/1");
+  json.Member("format", kTuneFormat);
   json.BytesMember("definition", report.definition_file);
   if (report.output_file.empty()) {
     json.Key("output");

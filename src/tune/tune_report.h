@@ -8,6 +8,9 @@
 
 namespace mavoscan {
 
+// The schema of the JSON report, named in its "format" member.
+constexpr char kTuneFormat[] = "mavocheck-tune/1";
+
 // What a tune run tells its user besides the result itself.
 struct TuneReport {
   std::string definition_file;

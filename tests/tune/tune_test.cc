@@ -5,8 +5,8 @@
 #include <functional>
 
 #include "check/definition_builder.h"
-#include "match/file_verifier.h"
 #include "fakes/fake_platform.h"
+#include "match/file_verifier.h"
 #include "tune/planted_sets.h"
 
 namespace mavoscan {
@@ -200,6 +200,14 @@ TEST(Tune, KeepsWhatEvidenceAsksForAndDropsTheRest) {
         fake, {&built.content, &samples, &not_files, 5, 1}, &result, &err))
         << row.name << ": " << err;
     const DefinitionContent& tuned = result.tuned;
+    // Bytes are judged on the fronts read once; only files that no byte
+    // rejects are read again, for strings.
+    for (size_t f = 0; f < not_files.size(); ++f) {
+      const int opened = fake.open_count(not_files[f].path);
+      EXPECT_LE(opened, row.keeps_strings || row.inseparable > 0 ? 2 : 1)
+          << row.name << ": " << not_files[f].path << " read " << opened
+          << " times";
+    }
     for (const auto& [offset, bytes] : row.kept) {
       EXPECT_TRUE(Holds(tuned, offset, bytes))
           << row.name << ": lost the bytes at " << offset;
