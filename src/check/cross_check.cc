@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "check/broken_runs.h"
 #include "check/check_progress.h"
 #include "check/cross_check_report.h"
 #include "check/definition_builder.h"
@@ -238,7 +239,21 @@ bool RunCrossCheck(Platform& platform, const CrossCheckSettings& settings,
   result->leave_one_out = plan.leave_one_out;
   result->requested_folds = settings.folds;
   result->check_strings = settings.check_strings;
-  return CrossCheck(platform, settings, samples, plan, result, err);
+  if (!CrossCheck(platform, settings, samples, plan, result, err)) {
+    return false;
+  }
+  // A fold without a definition is a set whose samples share no byte at a
+  // fixed offset; what most of them share tells the user what is close.
+  if (std::any_of(result->folds.begin(), result->folds.end(),
+                  [](const FoldOutcome& fold) { return !fold.built; })) {
+    std::vector<std::string> fronts;
+    for (const CrossSample& sample : samples) fronts.push_back(sample.front);
+    result->shared_by_most = FindBrokenRuns(fronts);
+    if (result->shared_by_most.size() > kMaxFailingParts) {
+      result->shared_by_most.resize(kMaxFailingParts);
+    }
+  }
+  return true;
 }
 
 }  // namespace mavoscan

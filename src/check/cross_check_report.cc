@@ -143,6 +143,23 @@ std::string CrossCheckText(const CrossCheckResult& result, TextStyle style) {
     }
   }
 
+  size_t unbuilt = 0;
+  for (const FoldOutcome& fold : result.folds) unbuilt += !fold.built;
+  if (unbuilt > 0) {
+    text += "\nNo definition in " + Plural(unbuilt, "fold") +
+            ": their training samples share no byte at a fixed offset";
+    if (result.shared_by_most.empty()) {
+      text += ", and no byte is shared by most samples either\n";
+    } else {
+      text += "; most samples share:\n";
+      for (const BrokenRun& run : result.shared_by_most) {
+        text += "  offset " + std::to_string(run.offset) + ": " +
+                Hex(run.bytes) + " (" + std::to_string(run.held_by) + " of " +
+                std::to_string(result.sample_count) + ")\n";
+      }
+    }
+  }
+
   // Strings that a set shares by chance (glyph names, one author's
   // copyright) are a cause that the zero-field warnings never named.
   if (const size_t failed = result.FailedOnStrings()) {
@@ -216,6 +233,16 @@ std::string CrossCheckJson(const CrossCheckResult& result) {
     }
     json.Member("failed_files", part.files);
     json.Member("failed_folds", part.folds);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Key("shared_by_most");
+  json.BeginArray();
+  for (const BrokenRun& run : result.shared_by_most) {
+    json.BeginObject();
+    json.Member("offset", run.offset);
+    json.HexMember("bytes", run.bytes);
+    json.Member("held_by", run.held_by);
     json.EndObject();
   }
   json.EndArray();

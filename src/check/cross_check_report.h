@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "check/broken_runs.h"
 #include "check/fold_plan.h"
 #include "check/report_text.h"
 
@@ -49,6 +50,10 @@ struct CrossCheckResult {
   // Built from the first samples of folds 2 to k, tested on fold 1; the
   // last point is fold 1's own definition.
   std::vector<CurvePoint> curve;
+  // When a fold has no definition: the bytes that most samples (3/4 or
+  // more) share at fixed offsets, though not all, in order of offset; at
+  // most kMaxFailingParts of them.
+  std::vector<BrokenRun> shared_by_most;
 
   size_t Matched() const;
   size_t MatchedByPatterns() const;

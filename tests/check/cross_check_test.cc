@@ -353,5 +353,20 @@ TEST(CrossCheckReport, NamesStringsThatFailOnUnseenFiles) {
             std::string::npos);
 }
 
+// A fold without a definition says why and what most samples share.
+TEST(CrossCheckReport, SaysWhyThereIsNoDefinition) {
+  CrossCheckResult result;
+  result.sample_count = 9;
+  result.folds = {{7, false, 0, 0, 0, 5, 0, 0}, {7, true, 1, 0, 4, 4, 4, 0}};
+  result.shared_by_most = {{0, "<", 8, {}}, {1, "html", 7, {}}};
+  EXPECT_NE(CrossCheckText(result, TextStyle{})
+                .find("\nNo definition in 1 fold: their training samples "
+                      "share no byte at a fixed offset; most samples share:\n"
+                      "  offset 0: 3C (8 of 9)\n  offset 1: 68746D6C (7 of "
+                      "9)\n"),
+            std::string::npos)
+      << CrossCheckText(result, TextStyle{});
+}
+
 }  // namespace
 }  // namespace mavoscan
