@@ -39,12 +39,14 @@ std::vector<size_t> PartPicker::PickFrom(
     taken.push_back(best);
     const std::vector<uint64_t>& words = rejections[best]->words();
     for (size_t w = 0; w < words.size(); ++w) {
-      uint64_t hit = words[w] & short_.words()[w];
+      // Every file the part rejects counts, also those it was not taken
+      // for; counts stop at kRejections, all that anyone asks about.
+      uint64_t hit = words[w];
       while (hit != 0) {
         const size_t file = w * 64 + static_cast<size_t>(std::countr_zero(hit));
         hit &= hit - 1;
-        // Only files short of `want` count up, so no count passes it.
-        if (++rejected_by_[file] >= want) short_.Clear(file);
+        if (rejected_by_[file] < kRejections) ++rejected_by_[file];
+        if (rejected_by_[file] >= want) short_.Clear(file);
       }
     }
   }
