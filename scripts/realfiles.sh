@@ -28,6 +28,13 @@ types=(
   "pyc|/usr/lib /root/.pyenv -name *.pyc"
   "elf-exec|/usr/bin /usr/sbin -type f"
   "elf-so|/usr/lib -name *.so*"
+  "terminfo|/usr/share/terminfo /lib/terminfo -type f"
+  "xml|/usr/share /usr/lib -name *.xml"
+  "html|/usr/share /usr/lib -name *.html"
+  "python|/usr/lib -name *.py"
+  "postscript|/usr/share /usr/lib -name *.ps"
+  "jar|/usr/share /usr/lib -name *.jar"
+  "shell|/usr/share /usr/lib -name *.sh"
 )
 
 collect() {
@@ -38,7 +45,10 @@ collect() {
   mkdir -p "${out}/train" "${out}/test"
   # Sorted paths, thinned evenly to per_type files: the same files on every
   # run of the same system. ELF files are told by their first four bytes.
+  # The find arguments are split on spaces but never globbed: "*.py" must
+  # reach find as it is, whatever files the current directory holds.
   # shellcheck disable=SC2086
+  set -f
   find ${dirs_and_test} -type f -size -8M -size +0 2>/dev/null |
     { grep -v '^/work\|^/tmp\|/\.[^/]*$' || true; } | LC_ALL=C sort |
     while read -r path; do
@@ -48,6 +58,7 @@ collect() {
       fi
       echo "${path}"
     done >"${out}/list"
+  set +f
   local total count=0 index=0 step
   total=$(wc -l <"${out}/list")
   step=$(((total + per_type - 1) / per_type))
@@ -89,7 +100,7 @@ share() { python3 -c "${share_py}" "$1"; }
 
 percent() { python3 -c "a,b=map(int,'$1'.split('/')); print(f'{100*a/b:5.1f}%')"; }
 
-printf '%-9s %5s %9s %9s %7s %7s  %s\n' type files estimate measured false info warnings
+printf '%-10s %5s %9s %9s %7s %7s  %s\n' type files estimate measured false info warnings
 for entry in "${types[@]}"; do
   type="${entry%%|*}"
   dir="${work}/${type}"
@@ -112,7 +123,7 @@ for entry in "${types[@]}"; do
     measured="0/$(find "${dir}/test" -type f | wc -l)" false="-" info="-"
     warnings="no definition"
   fi
-  printf '%-9s %5s %9s %9s %7s %7s  %s\n' "${type}" \
+  printf '%-10s %5s %9s %9s %7s %7s  %s\n' "${type}" \
     "$(find "${dir}/train" -type f | wc -l)" "$(percent "${estimate}")" \
     "$(percent "${measured}")" "${false}" "${info}" "${warnings}"
 done
@@ -129,7 +140,7 @@ print("%d/%d %d %d %d" % (
     len(report["inseparable"])))
 PY
 echo
-printf '%-9s %9s %9s %7s %6s %7s %11s\n' type estimate measured false bytes strings inseparable
+printf '%-10s %9s %9s %7s %6s %7s %11s\n' type estimate measured false bytes strings inseparable
 for entry in "${types[@]}"; do
   type="${entry%%|*}"
   dir="${work}/${type}"
@@ -150,7 +161,7 @@ for entry in "${types[@]}"; do
   read -r measured false _ < <(cd "${run}" &&
     { "${check}" verify tuned.mavo.xml "${dir}/test/*" "${test_nots[@]}" \
       --json || true; } | share verify)
-  printf '%-9s %9s %9s %7s %6s %7s %11s\n' "${type}" "$(percent "${estimate}")" \
+  printf '%-10s %9s %9s %7s %6s %7s %11s\n' "${type}" "$(percent "${estimate}")" \
     "$(percent "${measured}")" "${false}" "${bytes}" "${strings}" \
     "${inseparable}"
 done

@@ -287,19 +287,23 @@ FileGrouping GroupFiles(const std::vector<std::string>& fronts) {
     size_t worst = SIZE_MAX;
     size_t worst_informative = SIZE_MAX;
     bool beyond_chance = true;
-    for (const std::vector<size_t>& files : PartFiles(split)) {
+    const std::vector<std::vector<size_t>> parts = PartFiles(split);
+    // A rare version: as many files drawn at random as its part holds are
+    // nearly always files of the many, and the many are nearly the whole
+    // set, so chance is no yardstick for either part. A version shows at
+    // more than one offset (a field of two bytes or more, or bytes that
+    // depend on it) instead.
+    const bool rare = std::any_of(parts.begin(), parts.end(),
+                                  [&](const std::vector<size_t>& files) {
+                                    return files.size() < min_part;
+                                  });
+    if (rare && split.offsets.size() < kRareSupport) continue;
+    for (const std::vector<size_t>& files : parts) {
       const Kept part = KeptBytes(fronts, files);
       const size_t kept = part.bytes;
       worst_informative = std::min(worst_informative, part.informative);
       worst = std::min(worst, kept);
-      if (files.size() < min_part) {
-        // A rare version: as many files drawn at random are nearly always
-        // files of the many, which share what the many share, so chance
-        // is no yardstick here. A version shows at more than one offset
-        // (a field of two bytes or more, or bytes that depend on it).
-        beyond_chance = beyond_chance && split.offsets.size() >= kRareSupport;
-        continue;
-      }
+      if (rare) continue;
       const auto [mean, variance] =
           chance.Chance(files.size(), ShortestLength(fronts, files));
       beyond_chance =

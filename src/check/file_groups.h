@@ -42,12 +42,12 @@ namespace mavoscan {
 // byte there (from how many files hold each byte); a part must beat that by
 // a byte and two standard deviations. Without that test, small sets of
 // text-like files (few byte values) split into pairs that share dozens of
-// bytes by chance. A rare version's part is measured differently, as
-// files drawn at random are nearly all of the many: its split must show at
-// 2 offsets or more. Of the splits clearly better, the one whose worst part
-// keeps most informative bytes wins, then most bytes, then fewer parts,
-// then more support. When none is
-// clearly better there are no groups: a homogeneous set reports none.
+// bytes by chance. A rare version's split is measured differently, as
+// files drawn at random are nearly all of the many and the many nearly the
+// whole set: it must show at 2 offsets or more instead. Of the splits clearly
+// better, the one whose worst part keeps most informative bytes wins, then most
+// bytes, then fewer parts, then more support. When none is clearly better there
+// are no groups: a homogeneous set reports none.
 //
 // Cost: one pass over all files at every offset to find the splits and one
 // to count the bytes for the odds (positions x files), plus one per scored
