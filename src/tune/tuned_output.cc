@@ -11,7 +11,10 @@ std::string ScannerFailureLine(const Failure& failure) {
   std::string text = failure.text;
   if (text.starts_with(kLead)) text.erase(0, kLead.size());
   if (text.ends_with("!")) text.pop_back();
-  for (const std::string& detail : failure.details) text += " (" + detail + ")";
+  // The system's reason comes in parentheses already; other details not.
+  for (const std::string& detail : failure.details) {
+    text += detail.starts_with("(") ? " " + detail : " (" + detail + ")";
+  }
   return text;
 }
 

@@ -145,6 +145,16 @@ TEST(TuneRun, NamesTheFilesItCannotSeparate) {
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_TRUE(dir.Exists("newtype.mavo.xml.bak"));
 
+  // A file that cannot be written is an error with the system's reason,
+  // and nothing else is left behind.
+  run = Check(dir, {"tune", "newtype.mavo.xml", "given/*", "--out",
+                    "missing/tuned.xml"});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "mavocheck: error: unable to write file missing/tuned.xml (No "
+            "such file or directory)\n");
+
   run = Check(dir, {"tune", "newtype.mavo.xml", "given/0.typ", "given/1.typ"});
   EXPECT_EQ(run.exit_code, 2);
   EXPECT_NE(run.err.find("at least 3 samples"), std::string::npos) << run.err;
