@@ -37,7 +37,8 @@ void FindBrokenBytes(const std::vector<CrossSample>& samples,
 bool GatherFoldEvidence(Platform& platform,
                         const std::vector<CrossSample>& samples,
                         const FoldPlan& plan, StringMode strings,
-                        std::vector<FoldEvidence>* folds, std::string* err) {
+                        std::vector<FoldEvidence>* folds, std::string* err,
+                        const std::function<void()>& done) {
   DefinitionBuilder builder(platform, strings);
   folds->assign(plan.folds.size(), FoldEvidence());
   std::vector<const CrossSample*> training;
@@ -54,7 +55,10 @@ bool GatherFoldEvidence(Platform& platform,
     training.clear();
     for (size_t index : fold.training) training.push_back(&samples[index]);
     if (!builder.Build(training, &built, err)) return false;
-    if (!built.built) continue;
+    if (!built.built) {
+      done();
+      continue;
+    }
     fold.built = true;
     fold.definition = std::move(built.content);
     FindBrokenBytes(samples, &fold);
@@ -73,6 +77,7 @@ bool GatherFoldEvidence(Platform& platform,
     }
     fold.strings_failed =
         static_cast<size_t>(std::count(failed.begin(), failed.end(), true));
+    done();
   }
   return true;
 }

@@ -2,6 +2,7 @@
 #define MAVOSCAN_TUNE_FOLD_EVIDENCE_H_
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,10 +40,12 @@ struct FoldEvidence {
 // Builds and tests the definition of every fold of `plan` (strings as
 // `strings` says). Returns false with *err set when a sample cannot be
 // read.
+// `done` is called after each fold.
 bool GatherFoldEvidence(Platform& platform,
                         const std::vector<CrossSample>& samples,
                         const FoldPlan& plan, StringMode strings,
-                        std::vector<FoldEvidence>* folds, std::string* err);
+                        std::vector<FoldEvidence>* folds, std::string* err,
+                        const std::function<void()>& done);
 
 // Every offset of `folds` but fold `skipped` (none when it is out of range)
 // that unseen samples broke, ascending and once each.

@@ -138,11 +138,16 @@ bool TuneDefinition(Platform& platform, const TuneInput& input,
     evidence.sample_fronts.push_back(&sample.front);
   }
 
+  // The folds' definitions take most of the time (a string analysis each),
+  // then each fold is tuned twice and the definition once.
+  const double steps = 3.0 * static_cast<double>(plan.folds.size()) + 1;
+  double step = 0;
+  auto advance = [&] { input.progress(++step / steps); };
   std::vector<FoldEvidence> folds;
   if (!GatherFoldEvidence(
           platform, samples, plan,
           definition.check_strings ? StringMode::kRescan : StringMode::kNone,
-          &folds, err)) {
+          &folds, err, advance)) {
     return false;
   }
   Measure(definition, &result->before);
@@ -189,6 +194,7 @@ bool TuneDefinition(Platform& platform, const TuneInput& input,
   // part in them, give the estimate.
   for (int round = 0; round < 2; ++round) {
     for (size_t f = 0; f < folds.size(); ++f) {
+      advance();
       if (!folds[f].built) continue;
       ChoiceEvidence other;
       fold_evidence(f, &other);

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct TuneInput {
   const std::vector<CrossSample>* not_files = nullptr;
   int folds = 5;
   uint64_t seed = 1;
+  // Called now and then on the calling thread with the share of the work
+  // done, 0 to 1.
+  std::function<void(double)> progress = [](double) {};
 };
 
 // How a definition fares, before or after tuning.

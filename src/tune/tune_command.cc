@@ -1,9 +1,11 @@
 #include "tune/tune_command.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "check/check_commands.h"
+#include "check/check_progress.h"
 #include "check/definition_builder.h"
 #include "match/strict_definition.h"
 #include "platform/platform.h"
@@ -52,12 +54,19 @@ CommandOutcome RunTune(Platform& platform, const ParsedCommand& parsed) {
     return Failed(err);
   }
   TuneResult result;
-  if (!TuneDefinition(platform,
-                      {&definition, &samples, &not_files,
-                       static_cast<int>(parsed.Number("--folds", 5)),
-                       parsed.Number("--seed", 1)},
-                      &result, &err)) {
-    return Failed(err);
+  {
+    constexpr uint64_t kUnits = 1000;
+    CheckProgress progress(platform, "Tuning...", kUnits);
+    uint64_t shown = 0;
+    TuneInput input{&definition, &samples, &not_files,
+                    static_cast<int>(parsed.Number("--folds", 5)),
+                    parsed.Number("--seed", 1)};
+    input.progress = [&](double share) {
+      const uint64_t now = static_cast<uint64_t>(share * kUnits);
+      if (now > shown) progress.Advance(now - shown);
+      shown = std::max(shown, now);
+    };
+    if (!TuneDefinition(platform, input, &result, &err)) return Failed(err);
   }
   if (result.tuned.patterns.empty()) {
     return Failed("no pattern byte of " + definition_file +
