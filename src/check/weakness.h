@@ -23,8 +23,10 @@ namespace mavoscan {
 //
 // The chance that an unrelated file matches is estimated from the patterns
 // alone, as the product over pattern bytes of the chance that a file holds
-// that byte at that offset: 1/4 for 00, 1/16 for FF, 1/64 for printable
-// ASCII (headers are full of text), 1/256 for any other value. Global
+// that byte at that offset (ByteChanceBits: 1/2 for 00, 1/8 for FF, 1/16
+// for 01 to 0F, 1/64 for printable ASCII, 1/256 for any other value), a
+// run of one repeated value counting as its first byte, as zero fields,
+// padding and common header values are not independent bytes. Global
 // strings are left out, so with strings checked the real chance is lower
 // still. The figure is a rough guide for comparing definitions; files of
 // the type's neighbours (--not) give measured ones.

@@ -4,12 +4,11 @@
 
 #include "common/records.h"
 #include "common/text.h"
+#include "match/byte_evidence.h"
 #include "match/file_verifier.h"
 
 namespace mavoscan {
 namespace {
-
-bool IsFiller(unsigned char byte) { return byte == 0x00 || byte == 0xFF; }
 
 // Records the pattern bytes of `fold.definition` that unseen samples lack.
 void FindBrokenBytes(const std::vector<CrossSample>& samples,
@@ -26,7 +25,7 @@ void FindBrokenBytes(const std::vector<CrossSample>& samples,
       if (!broken) continue;
       fold->broken_offsets.push_back(offset);
       fold->filler_broken =
-          fold->filler_broken || IsFiller(ByteAt(pattern.bytes, i));
+          fold->filler_broken || !IsInformativeByte(ByteAt(pattern.bytes, i));
     }
   }
   std::sort(fold->broken_offsets.begin(), fold->broken_offsets.end());

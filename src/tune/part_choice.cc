@@ -4,6 +4,7 @@
 
 #include "check/weakness.h"
 #include "common/text.h"
+#include "match/byte_evidence.h"
 
 namespace mavoscan {
 namespace {
@@ -86,7 +87,7 @@ bool ChooseParts(const DefinitionContent& definition,
       } else if (InBrokenField(evidence.broken_offsets, ref.offset)) {
         ref.tier = Tier::kSuspect;
         choice->byte_reasons[p][i] = DropReason::kVariedUnseen;
-      } else if (value == 0x00 || value == 0xFF) {
+      } else if (!IsInformativeByte(value)) {
         ref.tier = Tier::kFiller;
         if (evidence.filler_failed && not_files.size() == 0) {
           choice->byte_reasons[p][i] = DropReason::kFillerFailed;
