@@ -1,6 +1,7 @@
 #include "tune/tune_command.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -48,10 +49,24 @@ CommandOutcome RunTune(Platform& platform, const ParsedCommand& parsed) {
     }
   }
   std::vector<CrossSample> samples;
+  if (!CollectCrossSamples(platform, masks, &samples, &err)) return Failed(err);
+  // Mask by mask, so that a file that cannot be separated can be told by
+  // the mask (the type) it came from; a file two masks name counts once.
+  const std::vector<std::string> not_masks = parsed.Texts("--not");
   std::vector<CrossSample> not_files;
-  if (!CollectCrossSamples(platform, masks, &samples, &err) ||
-      !CollectCrossSamples(platform, parsed.Texts("--not"), &not_files, &err)) {
-    return Failed(err);
+  std::map<std::string, size_t> mask_of;
+  std::vector<MaskShare> shares;
+  for (const std::string& mask : not_masks) {
+    std::vector<CrossSample> named;
+    if (!CollectCrossSamples(platform, {mask}, &named, &err)) {
+      return Failed(err);
+    }
+    shares.push_back({mask, 0, 0});
+    for (CrossSample& file : named) {
+      if (!mask_of.try_emplace(file.path, shares.size() - 1).second) continue;
+      ++shares.back().files;
+      not_files.push_back(std::move(file));
+    }
   }
   TuneResult result;
   {
@@ -76,7 +91,13 @@ CommandOutcome RunTune(Platform& platform, const ParsedCommand& parsed) {
                               &err)) {
     return Failed(err);
   }
-  const TuneReport report{definition_file, output_file, &result};
+  TuneReport report{definition_file, output_file, &result, {}};
+  for (const std::string& path : result.inseparable) {
+    ++shares[mask_of[path]].inseparable;
+  }
+  for (const MaskShare& share : shares) {
+    if (share.inseparable > 0) report.inseparable_masks.push_back(share);
+  }
   CommandOutcome outcome;
   outcome.report = parsed.Has("--json") ? TuneJson(report) : TuneText(report);
   outcome.exit_code = result.Separated() ? kCheckPassed : kCheckFailed;

@@ -162,11 +162,16 @@ std::string TuneText(const TuneReport& report) {
         " files that must not match hold every part of the definition; "
         "front-block patterns and global strings cannot tell these "
         "types apart:\n";
+    for (const MaskShare& share : report.inseparable_masks) {
+      text += "  " + std::to_string(share.inseparable) + " of the " +
+              Plural(share.files, "file") + " of " + ShownName(share.mask) +
+              "\n";
+    }
     for (size_t i = 0; i < result.inseparable.size() && i < kShown; ++i) {
-      text += "  " + ShownName(result.inseparable[i]) + "\n";
+      text += "    " + ShownName(result.inseparable[i]) + "\n";
     }
     if (result.inseparable.size() > kShown) {
-      text += "  ... and " +
+      text += "    ... and " +
               std::to_string(result.inseparable.size() - kShown) + " more\n";
     }
   }
@@ -235,6 +240,16 @@ std::string TuneJson(const TuneReport& report) {
   for (const std::string& path : result.inseparable) {
     json.BeginObject();
     json.BytesMember("path", path);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Key("inseparable_masks");
+  json.BeginArray();
+  for (const MaskShare& share : report.inseparable_masks) {
+    json.BeginObject();
+    json.BytesMember("mask", share.mask);
+    json.Member("inseparable", share.inseparable);
+    json.Member("files", share.files);
     json.EndObject();
   }
   json.EndArray();

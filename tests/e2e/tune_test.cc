@@ -128,7 +128,8 @@ TEST(TuneRun, NamesTheFilesItCannotSeparate) {
   EXPECT_NE(run.out.find("\nCannot be separated: 1 of 2 files that must not "
                          "match hold every part of the definition; "
                          "front-block patterns and global strings cannot "
-                         "tell these types apart:\n  like/twin.typ\n"),
+                         "tell these types apart:\n  1 of the 2 files of "
+                         "like/*\n    like/twin.typ\n"),
             std::string::npos)
       << run.out;
   EXPECT_TRUE(dir.Exists("tuned.mavo.xml"));
