@@ -1,7 +1,8 @@
 // checkbench: times mavocheck against the floors its targets are set by.
 // Verification of 2000 files of about 1 MiB is compared with the time it
-// takes just to read them; a cross-check of a 200-file set with one
-// mavoscan run on the same files. Peak memory of every run is reported.
+// takes just to read them; a cross-check of a 200-file set, and tuning its
+// definition against 3000 files that must not match, with one mavoscan run
+// on the same 200 files. Peak memory of every run is reported.
 
 #include <cstdio>
 #include <string>
@@ -26,6 +27,8 @@ constexpr size_t kVerifySize = size_t{1} << 20;
 constexpr int kTrainFiles = 50;
 constexpr double kVerifyTarget = 3;
 constexpr double kCrossCheckTarget = 10;
+constexpr double kTuneTarget = 20;
+constexpr int kNotFiles = 3000;
 constexpr int64_t kPeakTargetKib = 1024 * 1024;
 constexpr int kCrossCheckSet = 2;  // 200 mixed binaries of 20 KiB to 4 MiB
 constexpr const char* kStamp = ".checkbench-v1";
@@ -67,6 +70,43 @@ bool EnsureVerifySet(const std::string& dir, std::string* err) {
                kVerifyFiles, dir.c_str());
   for (int i = 0; i < kVerifyFiles; ++i) {
     if (!WriteBytes(dir + "/" + VerifyName(i), VerifySample(i), err)) {
+      return false;
+    }
+  }
+  return WriteBytes(stamp, "", err);
+}
+
+std::string NotName(int index) {
+  char name[32];
+  std::snprintf(name, sizeof name, "n_%04d.bin", index);
+  return name;
+}
+
+// A file of some other type: 4 to 64 KiB of random bytes under a header of
+// its own kind (one of 40). Every 20th begins with the first 16 bytes of a
+// sample of the tuned set, so that tuning has to look past the front.
+std::string NotSample(int index, const std::string& lookalike) {
+  Rng rng(0x0ddf11e5u + static_cast<uint64_t>(index));
+  std::string data(rng.Range(4096, 65536), '\0');
+  for (char& byte : data) byte = static_cast<char>(rng.Next());
+  char header[16];
+  std::snprintf(header, sizeof header, "KIND%02d", index % 40);
+  data.replace(0, 6, header);
+  if (index % 20 == 0) data.replace(0, lookalike.size(), lookalike);
+  return data;
+}
+
+bool EnsureNotSet(const std::string& dir, const std::string& lookalike,
+                  std::string* err) {
+  const std::string stamp = dir + "/" + kStamp;
+  if (RegularFileSize(stamp) >= 0) return true;
+  if (!MakeDirectories(dir, err) || !DeleteFiles(dir, "n_*.bin", err)) {
+    return false;
+  }
+  std::fprintf(stderr, "writing %d files that must not match to %s...\n",
+               kNotFiles, dir.c_str());
+  for (int i = 0; i < kNotFiles; ++i) {
+    if (!WriteBytes(dir + "/" + NotName(i), NotSample(i, lookalike), err)) {
       return false;
     }
   }
@@ -161,6 +201,31 @@ int Main(int argc, char** argv) {
       SampleCount(kCrossCheckSet), cross_scan.seconds, Mib(cross_scan.peak_kib),
       cross.seconds, cross_ratio, kCrossCheckTarget, Mib(cross.peak_kib),
       cross.exit_code, cross_ok ? "ok" : "MISSED");
+
+  // Tune: the definition the scanner just wrote, on the same files, against
+  // files that must not match.
+  const std::string not_dir = dir + "/not";
+  ProgramResult tune;
+  const std::string lookalike = MakeSample(kCrossCheckSet, 0).substr(0, 16);
+  if (!EnsureNotSet(not_dir, lookalike, &err) ||
+      !Run(check,
+           {"tune", "newtype.mavo.xml", mask, "--not", not_dir + "/n_*.bin",
+            "--out", "tuned.mavo.xml"},
+           cross_work, &tune, &out, &err)) {
+    std::fprintf(stderr, "checkbench: %s\n", err.c_str());
+    return 2;
+  }
+  const double tune_ratio = tune.seconds / cross_scan.seconds;
+  const bool tune_ok = tune.exited && tune.exit_code <= 1 &&
+                       tune_ratio <= kTuneTarget &&
+                       tune.peak_kib <= kPeakTargetKib;
+  ok = ok && tune_ok;
+  std::printf(
+      "tune:        %d files, %d --not files: mavocheck tune %.3f s (%.2fx "
+      "mavoscan, target %.0fx), peak %.1f MiB, exit %d: %s\n",
+      SampleCount(kCrossCheckSet), kNotFiles, tune.seconds, tune_ratio,
+      kTuneTarget, Mib(tune.peak_kib), tune.exit_code,
+      tune_ok ? "ok" : "MISSED");
   return ok ? 0 : 1;
 }
 

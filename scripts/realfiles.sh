@@ -28,6 +28,13 @@ types=(
   "pyc|/usr/lib /root/.pyenv -name *.pyc"
   "elf-exec|/usr/bin /usr/sbin -type f"
   "elf-so|/usr/lib -name *.so*"
+  "terminfo|/usr/share/terminfo /lib/terminfo -type f"
+  "xml|/usr/share /usr/lib -name *.xml"
+  "html|/usr/share /usr/lib -name *.html"
+  "python|/usr/lib -name *.py"
+  "postscript|/usr/share /usr/lib -name *.ps"
+  "jar|/usr/share /usr/lib -name *.jar"
+  "shell|/usr/share /usr/lib -name *.sh"
 )
 
 collect() {
@@ -38,7 +45,10 @@ collect() {
   mkdir -p "${out}/train" "${out}/test"
   # Sorted paths, thinned evenly to per_type files: the same files on every
   # run of the same system. ELF files are told by their first four bytes.
+  # The find arguments are split on spaces but never globbed: "*.py" must
+  # reach find as it is, whatever files the current directory holds.
   # shellcheck disable=SC2086
+  set -f
   find ${dirs_and_test} -type f -size -8M -size +0 2>/dev/null |
     { grep -v '^/work\|^/tmp\|/\.[^/]*$' || true; } | LC_ALL=C sort |
     while read -r path; do
@@ -48,6 +58,7 @@ collect() {
       fi
       echo "${path}"
     done >"${out}/list"
+  set +f
   local total count=0 index=0 step
   total=$(wc -l <"${out}/list")
   step=$(((total + per_type - 1) / per_type))
@@ -89,7 +100,7 @@ share() { python3 -c "${share_py}" "$1"; }
 
 percent() { python3 -c "a,b=map(int,'$1'.split('/')); print(f'{100*a/b:5.1f}%')"; }
 
-printf '%-9s %5s %9s %9s %7s %7s  %s\n' type files estimate measured false info warnings
+printf '%-10s %5s %9s %9s %7s %7s  %s\n' type files estimate measured false info warnings
 for entry in "${types[@]}"; do
   type="${entry%%|*}"
   dir="${work}/${type}"
@@ -112,7 +123,45 @@ for entry in "${types[@]}"; do
     measured="0/$(find "${dir}/test" -type f | wc -l)" false="-" info="-"
     warnings="no definition"
   fi
-  printf '%-9s %5s %9s %9s %7s %7s  %s\n' "${type}" \
+  printf '%-10s %5s %9s %9s %7s %7s  %s\n' "${type}" \
     "$(find "${dir}/train" -type f | wc -l)" "$(percent "${estimate}")" \
     "$(percent "${measured}")" "${false}" "${info}" "${warnings}"
+done
+
+# The same types tuned: each definition above tuned on its building half
+# with the other types' building halves as the files that must not match,
+# then tested on the held-out halves as before.
+read -r -d '' tune_py <<'PY' || true
+import json, sys
+report = json.load(sys.stdin)
+print("%d/%d %d %d %d" % (
+    report["after"]["unseen_matched"], report["samples"],
+    report["after"]["pattern_bytes"], report["after"]["strings"],
+    len(report["inseparable"])))
+PY
+echo
+printf '%-10s %9s %9s %7s %6s %7s %11s\n' type estimate measured false bytes strings inseparable
+for entry in "${types[@]}"; do
+  type="${entry%%|*}"
+  dir="${work}/${type}"
+  run="${work}/runs/${type}"
+  [[ -f "${run}/newtype.mavo.xml" ]] || continue
+  train_nots=()
+  test_nots=()
+  for other in "${types[@]}"; do
+    other="${other%%|*}"
+    if [[ "${other}" != "${type}" ]]; then
+      train_nots+=(--not "${work}/${other}/train/*")
+      test_nots+=(--not "${work}/${other}/test/*")
+    fi
+  done
+  read -r estimate bytes strings inseparable < <(cd "${run}" &&
+    { "${check}" tune newtype.mavo.xml "${dir}/train/*" "${train_nots[@]}" \
+      --out tuned.mavo.xml --json || true; } | python3 -c "${tune_py}")
+  read -r measured false _ < <(cd "${run}" &&
+    { "${check}" verify tuned.mavo.xml "${dir}/test/*" "${test_nots[@]}" \
+      --json || true; } | share verify)
+  printf '%-10s %9s %9s %7s %6s %7s %11s\n' "${type}" "$(percent "${estimate}")" \
+    "$(percent "${measured}")" "${false}" "${bytes}" "${strings}" \
+    "${inseparable}"
 done

@@ -8,6 +8,8 @@
 #include "check/verify.h"
 #include "common/json_writer.h"
 #include "platform/platform.h"
+#include "tune/split_command.h"
+#include "tune/tune_command.h"
 
 namespace mavoscan {
 namespace {
@@ -87,9 +89,8 @@ CommandOutcome RunVerifyCommand(Platform& platform, const ParsedCommand& parsed,
 
 const std::vector<Subcommand>& CheckCommands() {
   static const std::vector<Subcommand> kCommands = {
-      VerifyCommand(),
-      ExplainCommand(),
-      CrossCheckCommand(),
+      VerifyCommand(), ExplainCommand(), CrossCheckCommand(),
+      TuneCommand(),   SplitCommand(),
   };
   return kCommands;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "check/broken_runs.h"
 #include "check/check_progress.h"
 #include "check/cross_check_report.h"
 #include "check/definition_builder.h"
@@ -130,6 +131,8 @@ class FoldRunner {
       return false;
     }
     for (const FileVerdict& verdict : verdicts_) {
+      outcome->matched_by_patterns += verdict.failed_patterns.empty();
+      outcome->failed_on_strings += !verdict.missing_strings.empty();
       if (verdict.Matches()) {
         ++outcome->matched;
       } else if (tally != nullptr) {
@@ -158,7 +161,8 @@ bool CrossCheck(Platform& platform, const CrossCheckSettings& settings,
   result->folds.resize(k);
 
   // The curve trains on ever more of fold 1's training samples and tests on
-  // fold 1 alone: one more fold's worth of work per size, whatever k is.
+  // fold 1 (topped up to kCurveTestedFiles): about one more fold's worth of
+  // work per size, whatever k is.
   const std::vector<size_t> curve_order = TrainingOrder(plan, 0);
   const std::vector<size_t> curve_sizes = CurveSizes(
       std::min(curve_order.size(), static_cast<size_t>(kMaxSamples)));
@@ -168,7 +172,10 @@ bool CrossCheck(Platform& platform, const CrossCheckSettings& settings,
                      static_cast<size_t>(kMaxSamples)) +
             plan.folds[f].size();
   }
-  for (size_t size : curve_sizes) work += size + plan.folds[0].size();
+  for (size_t size : curve_sizes) {
+    work += size + std::max(plan.folds[0].size(),
+                            std::min(kCurveTestedFiles, samples.size() - size));
+  }
 
   CheckProgress progress(platform, "Cross-checking...", work);
   FoldRunner runner(
@@ -190,8 +197,17 @@ bool CrossCheck(Platform& platform, const CrossCheckSettings& settings,
   tally.Finish(result);
 
   for (size_t size : curve_sizes) {
+    // Fold 1, and as many of the samples after the first `size` as it
+    // takes to test on kCurveTestedFiles: a point tested on 3 files says
+    // little, and fold 1 of a small set is that small.
+    std::vector<size_t> tested = plan.folds[0];
+    for (size_t i = size;
+         i < curve_order.size() && tested.size() < kCurveTestedFiles; ++i) {
+      tested.push_back(curve_order[i]);
+    }
+    std::sort(tested.begin(), tested.end());
     FoldOutcome outcome;
-    if (!runner.Run(FirstInCollectionOrder(curve_order, size), plan.folds[0], 0,
+    if (!runner.Run(FirstInCollectionOrder(curve_order, size), tested, 0,
                     nullptr, &outcome, err)) {
       return false;
     }
@@ -223,7 +239,21 @@ bool RunCrossCheck(Platform& platform, const CrossCheckSettings& settings,
   result->leave_one_out = plan.leave_one_out;
   result->requested_folds = settings.folds;
   result->check_strings = settings.check_strings;
-  return CrossCheck(platform, settings, samples, plan, result, err);
+  if (!CrossCheck(platform, settings, samples, plan, result, err)) {
+    return false;
+  }
+  // A fold without a definition is a set whose samples share no byte at a
+  // fixed offset; what most of them share tells the user what is close.
+  if (std::any_of(result->folds.begin(), result->folds.end(),
+                  [](const FoldOutcome& fold) { return !fold.built; })) {
+    std::vector<std::string> fronts;
+    for (const CrossSample& sample : samples) fronts.push_back(sample.front);
+    result->shared_by_most = FindBrokenRuns(fronts);
+    if (result->shared_by_most.size() > kMaxFailingParts) {
+      result->shared_by_most.resize(kMaxFailingParts);
+    }
+  }
+  return true;
 }
 
 }  // namespace mavoscan

@@ -1,6 +1,7 @@
 #include "check/cross_check_report.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "common/json_writer.h"
 
@@ -36,6 +37,9 @@ std::string CurveReadingText(CurveReading reading) {
       return "still rising: more samples would help";
     case CurveReading::kLevelled:
       return "levelled off";
+    case CurveReading::kUncertain:
+      return "uncertain: the last points were tested on too few files, or "
+             "disagree beyond chance";
   }
   return "";
 }
@@ -48,8 +52,18 @@ std::string CurveReadingKey(CurveReading reading) {
       return "rising";
     case CurveReading::kLevelled:
       return "levelled";
+    case CurveReading::kUncertain:
+      return "uncertain";
   }
   return "";
+}
+
+// "±4.3" points of share.
+std::string UncertaintyText(const CurvePoint& point) {
+  char text[32];
+  std::snprintf(text, sizeof text, "\xC2\xB1%.1f",
+                100 * ShareUncertainty(point.matched, point.total));
+  return text;
 }
 
 std::string PartText(const FailingPart& part) {
@@ -66,6 +80,18 @@ size_t CrossCheckResult::Matched() const {
   size_t matched = 0;
   for (const FoldOutcome& fold : folds) matched += fold.matched;
   return matched;
+}
+
+size_t CrossCheckResult::MatchedByPatterns() const {
+  size_t matched = 0;
+  for (const FoldOutcome& fold : folds) matched += fold.matched_by_patterns;
+  return matched;
+}
+
+size_t CrossCheckResult::FailedOnStrings() const {
+  size_t failed = 0;
+  for (const FoldOutcome& fold : folds) failed += fold.failed_on_strings;
+  return failed;
 }
 
 bool CrossCheckResult::Passed() const { return Matched() == sample_count; }
@@ -117,15 +143,49 @@ std::string CrossCheckText(const CrossCheckResult& result, TextStyle style) {
     }
   }
 
+  size_t unbuilt = 0;
+  for (const FoldOutcome& fold : result.folds) unbuilt += !fold.built;
+  if (unbuilt > 0) {
+    text += "\nNo definition in " + Plural(unbuilt, "fold") +
+            ": their training samples share no byte at a fixed offset";
+    if (result.shared_by_most.empty()) {
+      text += ", and no byte is shared by most samples either\n";
+    } else {
+      text += "; most samples share:\n";
+      for (const BrokenRun& run : result.shared_by_most) {
+        text += "  offset " + std::to_string(run.offset) + ": " +
+                Hex(run.bytes) + " (" + std::to_string(run.held_by) + " of " +
+                std::to_string(result.sample_count) + ")\n";
+      }
+    }
+  }
+
+  // Strings that a set shares by chance (glyph names, one author's
+  // copyright) are a cause that the zero-field warnings never named.
+  if (const size_t failed = result.FailedOnStrings()) {
+    text += "\nGlobal strings failed on " + Plural(failed, "unseen file") +
+            "; without strings the folds' definitions match " +
+            Percent(result.MatchedByPatterns(), result.sample_count) + " (" +
+            std::to_string(result.MatchedByPatterns()) + " of " +
+            std::to_string(result.sample_count) +
+            "): tune keeps strings only where no byte tells the files that "
+            "must not match apart\n";
+  }
+
   if (!result.curve.empty()) {
     text += "\nLearning curve (built from the first samples of folds 2 to " +
-            std::to_string(k) + ", tested on the " +
-            Plural(result.folds[0].held_out, "file") + " of fold 1):\n";
-    text += "Samples  Unseen files matched\n";
+            std::to_string(k) + ", tested on fold 1 and, up to " +
+            std::to_string(kCurveTestedFiles) +
+            " files, other samples each was not built from):\n";
+    text += "Samples  Unseen files matched   (95% interval)\n";
     for (const CurvePoint& point : result.curve) {
-      text += PadLeft(std::to_string(point.samples), 7) + "  " +
-              Share(point.matched, point.total, style) +
-              (point.built ? "" : "  no definition") + "\n";
+      text +=
+          PadLeft(std::to_string(point.samples), 7) + "  " +
+          Share(point.matched, point.total, TextStyle{}) + "  " +
+          PadLeft(UncertaintyText(point), 6) +
+          (style.terminal ? "  " + Bar(point.matched, point.total, kBarWidth)
+                          : "") +
+          (point.built ? "" : "  no definition") + "\n";
     }
     text += "Reading: " + CurveReadingText(ReadCurve(result.curve)) + "\n";
   }
@@ -176,6 +236,18 @@ std::string CrossCheckJson(const CrossCheckResult& result) {
     json.EndObject();
   }
   json.EndArray();
+  json.Key("shared_by_most");
+  json.BeginArray();
+  for (const BrokenRun& run : result.shared_by_most) {
+    json.BeginObject();
+    json.Member("offset", run.offset);
+    json.HexMember("bytes", run.bytes);
+    json.Member("held_by", run.held_by);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Member("failed_on_strings", result.FailedOnStrings());
+  json.Member("matched_without_strings", result.MatchedByPatterns());
   json.Member("failing_count", result.failing_count);
   json.Key("learning_curve");
   json.BeginObject();
@@ -188,6 +260,8 @@ std::string CrossCheckJson(const CrossCheckResult& result) {
     json.Member("built", point.built);
     json.Member("matched", point.matched);
     json.Member("total", point.total);
+    json.Key("uncertainty");
+    json.Fixed(100 * ShareUncertainty(point.matched, point.total), 1);
     json.EndObject();
   }
   json.EndArray();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "check/broken_runs.h"
 #include "check/fold_plan.h"
 #include "check/report_text.h"
 
@@ -20,6 +21,9 @@ struct FoldOutcome {
   size_t strings = 0;
   size_t matched = 0;
   size_t held_out = 0;
+  // Unseen files that hold every pattern, and those that lack a string.
+  size_t matched_by_patterns = 0;
+  size_t failed_on_strings = 0;
 };
 
 // A pattern or string of the fold definitions that unseen files lacked.
@@ -46,8 +50,14 @@ struct CrossCheckResult {
   // Built from the first samples of folds 2 to k, tested on fold 1; the
   // last point is fold 1's own definition.
   std::vector<CurvePoint> curve;
+  // When a fold has no definition: the bytes that most samples (3/4 or
+  // more) share at fixed offsets, though not all, in order of offset; at
+  // most kMaxFailingParts of them.
+  std::vector<BrokenRun> shared_by_most;
 
   size_t Matched() const;
+  size_t MatchedByPatterns() const;
+  size_t FailedOnStrings() const;
   // Every held-out file matched.
   bool Passed() const;
 };

@@ -23,6 +23,12 @@ constexpr size_t kClearlyMoreBytes = 2;
 constexpr double kBeyondChanceBytes = 1.0;
 constexpr double kChanceDeviations = 2.0;
 
+// The offsets a split of a rare version must show at.
+constexpr size_t kRareSupport = 2;
+
+// The smallest part of a split other than a rare version's.
+size_t MinPart(size_t count) { return std::max<size_t>(2, (count + 9) / 10); }
+
 struct Split {
   // Per file, the number of its part.
   std::vector<uint8_t> part_of;
@@ -150,20 +156,73 @@ uint64_t HashOf(const std::vector<uint8_t>& part_of) {
   return hash;
 }
 
+// Collects distinct splits, each with the offsets that give it.
+class SplitSet {
+ public:
+  void Add(const std::vector<uint8_t>& part_of, size_t parts, size_t pos) {
+    const uint64_t hash = HashOf(part_of);
+    auto [begin, end] = seen_.equal_range(hash);
+    auto same = std::find_if(begin, end, [&](const auto& entry) {
+      return splits_[entry.second].part_of == part_of;
+    });
+    if (same != end) {
+      std::vector<size_t>& offsets = splits_[same->second].offsets;
+      if (offsets.back() != pos) offsets.push_back(pos);
+    } else {
+      seen_.emplace(hash, splits_.size());
+      splits_.push_back(Split{part_of, parts, {pos}});
+    }
+  }
+  std::vector<Split> Take() { return std::move(splits_); }
+
+ private:
+  std::vector<Split> splits_;
+  std::unordered_multimap<uint64_t, size_t> seen_;
+};
+
+// Rare versions: at an offset where at least 3/4 of the files hold one
+// byte, every other byte that at least 2 files hold makes a part of its
+// own however small, and the files with a byte no other file holds stay
+// with the many. A version field that a few files break together shows
+// this way although their part is under the tenth that other splits need.
+void AddRareSplit(const std::vector<std::string>& fronts, size_t pos,
+                  SplitSet* splits) {
+  const size_t count = fronts.size();
+  std::array<size_t, 256> held{};
+  for (const std::string& front : fronts) ++held[ByteAt(front, pos)];
+  const auto most = std::max_element(held.begin(), held.end());
+  if (4 * *most < 3 * count || *most == count) return;
+  const unsigned char common = static_cast<unsigned char>(most - held.begin());
+  std::array<int, 256> part_of_byte;
+  part_of_byte.fill(-1);
+  std::vector<uint8_t> part_of(count);
+  size_t parts = 0;
+  for (size_t f = 0; f < count; ++f) {
+    unsigned char byte = ByteAt(fronts[f], pos);
+    if (held[byte] < 2) byte = common;
+    if (part_of_byte[byte] < 0) {
+      if (parts == kMaxGroups) return;
+      part_of_byte[byte] = static_cast<int>(parts++);
+    }
+    part_of[f] = static_cast<uint8_t>(part_of_byte[byte]);
+  }
+  if (parts >= 2) splits->Add(part_of, parts, pos);
+}
+
 // The distinct splits the offsets that every file reaches give.
 std::vector<Split> FindSplits(const std::vector<std::string>& fronts) {
   const size_t count = fronts.size();
-  const size_t min_part = std::max<size_t>(2, (count + 9) / 10);
+  const size_t min_part = MinPart(count);
   std::vector<size_t> all(count);
   for (size_t f = 0; f < count; ++f) all[f] = f;
   const size_t reach = ShortestLength(fronts, all);
 
-  std::vector<Split> splits;
-  std::unordered_multimap<uint64_t, size_t> seen;
+  SplitSet splits;
   std::array<int, 256> part_of_byte;
   part_of_byte.fill(-1);
   std::vector<uint8_t> part_of(count);
   for (size_t pos = 0; pos < reach; ++pos) {
+    AddRareSplit(fronts, pos, &splits);
     std::array<unsigned char, kMaxGroups + 1> bytes{};
     std::array<size_t, kMaxGroups + 1> sizes{};
     size_t parts = 0;
@@ -181,19 +240,9 @@ std::vector<Split> FindSplits(const std::vector<std::string>& fronts) {
         *std::min_element(sizes.begin(), sizes.begin() + parts) < min_part) {
       continue;
     }
-    const uint64_t hash = HashOf(part_of);
-    auto [begin, end] = seen.equal_range(hash);
-    auto same = std::find_if(begin, end, [&](const auto& entry) {
-      return splits[entry.second].part_of == part_of;
-    });
-    if (same != end) {
-      splits[same->second].offsets.push_back(pos);
-    } else {
-      seen.emplace(hash, splits.size());
-      splits.push_back(Split{part_of, parts, {pos}});
-    }
+    splits.Add(part_of, parts, pos);
   }
-  return splits;
+  return splits.Take();
 }
 
 // The runs of consecutive offsets of `offsets` with the bytes the first
@@ -231,23 +280,36 @@ FileGrouping GroupFiles(const std::vector<std::string>& fronts) {
   if (splits.size() > kScoredSplits) splits.resize(kScoredSplits);
 
   ChanceTable chance(fronts);
+  const size_t min_part = MinPart(fronts.size());
   const Split* best = nullptr;
   std::pair<size_t, size_t> best_kept;
   for (const Split& split : splits) {
     size_t worst = SIZE_MAX;
     size_t worst_informative = SIZE_MAX;
     bool beyond_chance = true;
-    for (const std::vector<size_t>& files : PartFiles(split)) {
+    const std::vector<std::vector<size_t>> parts = PartFiles(split);
+    // A rare version: as many files drawn at random as its part holds are
+    // nearly always files of the many, and the many are nearly the whole
+    // set, so chance is no yardstick for either part. A version shows at
+    // more than one offset (a field of two bytes or more, or bytes that
+    // depend on it) instead.
+    const bool rare = std::any_of(parts.begin(), parts.end(),
+                                  [&](const std::vector<size_t>& files) {
+                                    return files.size() < min_part;
+                                  });
+    if (rare && split.offsets.size() < kRareSupport) continue;
+    for (const std::vector<size_t>& files : parts) {
       const Kept part = KeptBytes(fronts, files);
       const size_t kept = part.bytes;
       worst_informative = std::min(worst_informative, part.informative);
+      worst = std::min(worst, kept);
+      if (rare) continue;
       const auto [mean, variance] =
           chance.Chance(files.size(), ShortestLength(fronts, files));
       beyond_chance =
           beyond_chance && static_cast<double>(kept) >=
                                mean + kBeyondChanceBytes +
                                    kChanceDeviations * std::sqrt(variance);
-      worst = std::min(worst, kept);
     }
     if (!beyond_chance || worst < whole_kept + kClearlyMoreBytes ||
         (worst < 2 * whole_kept &&

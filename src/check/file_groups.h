@@ -18,11 +18,16 @@ namespace mavoscan {
 //
 // Candidates: every offset that all files reach splits the files by their
 // byte there. A split counts when it has 2 to kMaxGroups parts and every
-// part holds at least max(2, 10% of the files). Many offsets give the same
-// split (a header field of several bytes, or bytes that follow the version),
-// so splits are deduplicated on the files' part numbers (numbered in the
-// order of the first file of each part) and each distinct split remembers
-// the offsets that give it. How many offsets give a split is its support.
+// part holds at least max(2, 10% of the files). Rare versions add
+// candidates of their own: at an offset where at least 3/4 of the files
+// hold one byte, each other byte that at least 2 files hold makes a part
+// however small (a version that 5 of 200 files have), and files whose byte
+// there no other file holds stay with the many. Many offsets give the same
+// split (a header field of several bytes, or bytes that follow the
+// version), so splits are deduplicated on the files' part numbers
+// (numbered in the order of the first file of each part) and each distinct
+// split remembers the offsets that give it. How many offsets give a split
+// is its support.
 //
 // Scoring: a part "keeps" the bytes every file of it holds at the same
 // offset, within its shortest file, just as the scanner would find them.
@@ -37,10 +42,12 @@ namespace mavoscan {
 // byte there (from how many files hold each byte); a part must beat that by
 // a byte and two standard deviations. Without that test, small sets of
 // text-like files (few byte values) split into pairs that share dozens of
-// bytes by chance. Of the splits clearly better, the one whose worst part
-// keeps most informative bytes wins, then most bytes, then fewer parts,
-// then more support. When none is
-// clearly better there are no groups: a homogeneous set reports none.
+// bytes by chance. A rare version's split is measured differently, as
+// files drawn at random are nearly all of the many and the many nearly the
+// whole set: it must show at 2 offsets or more instead. Of the splits clearly
+// better, the one whose worst part keeps most informative bytes wins, then most
+// bytes, then fewer parts, then more support. When none is clearly better there
+// are no groups: a homogeneous set reports none.
 //
 // Cost: one pass over all files at every offset to find the splits and one
 // to count the bytes for the odds (positions x files), plus one per scored

@@ -1,6 +1,7 @@
 #include "check/fold_plan.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace mavoscan {
@@ -101,18 +102,33 @@ std::vector<size_t> CurveSizes(size_t pool) {
   return sizes;
 }
 
+double ShareUncertainty(size_t matched, size_t total) {
+  if (total == 0) return 1;
+  // Wilson's interval: unlike the normal one it does not shrink to nothing
+  // when every file (or none) matched.
+  constexpr double z = 1.96;
+  const double n = static_cast<double>(total);
+  const double p = static_cast<double>(matched) / n;
+  return z * std::sqrt(p * (1 - p) / n + z * z / (4 * n * n)) / (1 + z * z / n);
+}
+
 CurveReading ReadCurve(const std::vector<CurvePoint>& points) {
   if (points.size() < 2) return CurveReading::kTooShort;
   const CurvePoint& before = points[points.size() - 2];
   const CurvePoint& last = points.back();
-  if (before.total == 0 || last.total == 0) return CurveReading::kLevelled;
-  // last.matched / last.total - before.matched / before.total >= 5 / 100,
-  // in integers.
-  const uint64_t gained =
-      100 * static_cast<uint64_t>(last.matched) * before.total;
-  const uint64_t had = 100 * static_cast<uint64_t>(before.matched) * last.total;
-  const uint64_t step = 5 * static_cast<uint64_t>(last.total) * before.total;
-  return gained >= had + step ? CurveReading::kRising : CurveReading::kLevelled;
+  if (before.total == 0 || last.total == 0) return CurveReading::kTooShort;
+  constexpr double kLargestAgreement = 0.10;
+  const double h1 = ShareUncertainty(before.matched, before.total);
+  const double h2 = ShareUncertainty(last.matched, last.total);
+  const double tolerance = std::sqrt(h1 * h1 + h2 * h2);
+  const double gained =
+      static_cast<double>(last.matched) / static_cast<double>(last.total) -
+      static_cast<double>(before.matched) / static_cast<double>(before.total);
+  if (gained > tolerance) return CurveReading::kRising;
+  if (gained < -tolerance || tolerance > kLargestAgreement) {
+    return CurveReading::kUncertain;
+  }
+  return CurveReading::kLevelled;
 }
 
 }  // namespace mavoscan

@@ -56,12 +56,20 @@ std::vector<size_t> FirstInCollectionOrder(const std::vector<size_t>& order,
 // 2, 5, 10, 20, 50, 100, 200, 500, 1000, 2000.
 std::vector<size_t> CurveSizes(size_t pool);
 
-// What the last step of a learning curve says.
+// What the last step of a learning curve says. Each point's share has an
+// uncertainty, the half-width of its 95% (Wilson) interval; the last two
+// points agree when they differ by no more than the two together
+// (sqrt(h1^2 + h2^2)).
 enum class CurveReading {
-  kTooShort,  // fewer than two points
-  kRising,    // the last step gained 5 points of share or more
-  kLevelled,
+  kTooShort,   // fewer than two points
+  kRising,     // the last step gained more than the uncertainty
+  kLevelled,   // the last points agree, within 10 points of uncertainty
+  kUncertain,  // too few files tested to tell, or a fall beyond chance
 };
+
+// The fewest unseen files each point of the curve is tested on (all of
+// them when there are fewer).
+constexpr size_t kCurveTestedFiles = 20;
 
 struct CurvePoint {
   size_t samples = 0;  // trained on
@@ -71,6 +79,10 @@ struct CurvePoint {
 };
 
 CurveReading ReadCurve(const std::vector<CurvePoint>& points);
+
+// The half-width of the 95% interval of matched / total, as a share (0 to
+// 1); 1 when total is 0.
+double ShareUncertainty(size_t matched, size_t total);
 
 }  // namespace mavoscan
 

@@ -83,7 +83,9 @@ std::string ExitStatusText() {
          "cross-check: every\nunseen file), 1 when one does not (or, with "
          "--strict, on a warning), 2 on a\nusage error, an unreadable or "
          "malformed definition, a mask that matches no\nfile, an unreadable "
-         "file or a report that cannot be written.\n";
+         "file or a report that cannot be written.\ntune and split exit 0 "
+         "when they wrote their definitions, tune 1 when it did but\nsome "
+         "--not files cannot be separated.\n";
 }
 
 std::string ProgramUsage() {

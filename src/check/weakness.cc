@@ -1,5 +1,6 @@
 #include "check/weakness.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +19,8 @@ constexpr size_t kFewInformativeBytes = 4;
 // An estimated chance above 2^-20 (one in about a million) is a warning:
 // a user's disk holds that many files.
 constexpr double kWeakChanceBits = 20;
+// The fewest --not files whose measured bound is shown.
+constexpr size_t kFewestForBound = 20;
 // How many items a warning line names before "...".
 constexpr size_t kItemsShown = 10;
 
@@ -52,7 +55,10 @@ Strength MeasureStrength(const DefinitionContent& definition) {
   Strength strength;
   for (const DefinitionPattern& pattern : definition.patterns) {
     strength.pattern_bytes += pattern.bytes.size();
+    // A run of one value is one field filled or padded, not independent
+    // bytes: it counts as its first byte.
     for (size_t i = 0; i < pattern.bytes.size(); ++i) {
+      if (i > 0 && pattern.bytes[i] == pattern.bytes[i - 1]) continue;
       strength.chance_bits += ByteChanceBits(ByteAt(pattern.bytes, i));
     }
     if (OneValue(pattern.bytes)) {
@@ -66,6 +72,13 @@ Strength MeasureStrength(const DefinitionContent& definition) {
     }
   }
   return strength;
+}
+
+uint64_t NoneMatchedBound(size_t tested) {
+  // The largest share p with (1 - p)^tested >= 5%: a file of that kind
+  // matching more often would have shown among `tested` with 95% odds.
+  const double p = 1 - std::pow(0.05, 1.0 / static_cast<double>(tested));
+  return static_cast<uint64_t>(std::floor(1 / p));
 }
 
 std::string ChanceText(double bits) {
@@ -105,15 +118,37 @@ WeaknessReport AssessWeakness(const VerifyReport& report) {
     const DefinitionPattern& pattern = definition.patterns[number - 1];
     return std::to_string(number) + " at " + std::to_string(pattern.pos);
   };
-  if (!zero.empty()) {
+  // Zero fields are everywhere in binary headers and most stay zero; a
+  // warning about every one of them is noise that users learn to ignore.
+  // Only those that files of the type fail on are named.
+  std::vector<size_t> failing_zero;
+  size_t zero_failures = 0;
+  for (const FileVerdict& verdict : report.files) {
+    bool failed = false;
+    for (const PatternMiss& miss : verdict.failed_patterns) {
+      if (std::find(zero.begin(), zero.end(), miss.pattern + 1) == zero.end()) {
+        continue;
+      }
+      failed = true;
+      if (std::find(failing_zero.begin(), failing_zero.end(),
+                    miss.pattern + 1) == failing_zero.end()) {
+        failing_zero.push_back(miss.pattern + 1);
+      }
+    }
+    zero_failures += failed;
+  }
+  std::sort(failing_zero.begin(), failing_zero.end());
+  if (!failing_zero.empty()) {
     weakness.warnings.push_back(
         {"zero-patterns",
-         Plural(zero.size(), "pattern") +
-             (zero.size() == 1 ? " holds" : " hold") + " only zero bytes (" +
-             ItemList(zero, pattern_label) +
-             "): fields that were zero in every sample, which unseen files "
-             "of the type may fill and files of other types often share",
-         zero});
+         Plural(failing_zero.size(), "pattern") +
+             (failing_zero.size() == 1 ? " holds" : " hold") +
+             " only zero bytes (" + ItemList(failing_zero, pattern_label) +
+             ") and " + Plural(zero_failures, "file") + " of the type fill " +
+             (failing_zero.size() == 1 ? "it" : "them") +
+             ": fields that were zero in every sample by chance; mavocheck "
+             "tune drops them",
+         failing_zero});
   }
   if (!repeated.empty()) {
     weakness.warnings.push_back(
@@ -179,7 +214,9 @@ WeaknessReport AssessWeakness(const VerifyReport& report) {
     }
   }
 
-  if (const size_t false_matches = Matching(report.not_files)) {
+  weakness.not_files = report.not_files.size();
+  weakness.not_matched = Matching(report.not_files);
+  if (const size_t false_matches = weakness.not_matched) {
     weakness.warnings.push_back(
         {"false-matches",
          std::to_string(false_matches) + " of " +
@@ -198,6 +235,15 @@ std::string WeaknessText(const WeaknessReport& weakness) {
       std::to_string(strength.informative_bytes) +
       " informative; an unrelated file matches the patterns " +
       ChanceText(strength.chance_bits) + " (estimate)\n";
+  // Fewer files bound the share no tighter than 1 in 6, which tells a
+  // user nothing the estimate does not.
+  if (weakness.not_files >= kFewestForBound && weakness.not_matched == 0) {
+    text += "Measured: 0 of " + std::to_string(weakness.not_files) +
+            " files that must not match do, so such files match at most 1 "
+            "in " +
+            std::to_string(NoneMatchedBound(weakness.not_files)) +
+            " (95% bound)\n";
+  }
   if (weakness.warnings.empty()) return text + "No warnings\n";
   text += "Warnings:\n";
   for (const Weakness& warning : weakness.warnings) {

@@ -2,6 +2,7 @@
 #define MAVOSCAN_CHECK_WEAKNESS_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,10 @@ namespace mavoscan {
 //
 // The chance that an unrelated file matches is estimated from the patterns
 // alone, as the product over pattern bytes of the chance that a file holds
-// that byte at that offset: 1/4 for 00, 1/16 for FF, 1/64 for printable
-// ASCII (headers are full of text), 1/256 for any other value. Global
+// that byte at that offset (ByteChanceBits: 1/2 for 00, 1/8 for FF, 1/16
+// for 01 to 0F, 1/64 for printable ASCII, 1/256 for any other value), a
+// run of one repeated value counting as its first byte, as zero fields,
+// padding and common header values are not independent bytes. Global
 // strings are left out, so with strings checked the real chance is lower
 // still. The figure is a rough guide for comparing definitions; files of
 // the type's neighbours (--not) give measured ones.
@@ -49,6 +52,9 @@ struct Weakness {
 struct WeaknessReport {
   Strength strength;
   std::vector<Weakness> warnings;
+  // The --not files tested, and how many of them match.
+  size_t not_files = 0;
+  size_t not_matched = 0;
 };
 
 // The strength and weaknesses of the definition of `report`, with the
@@ -62,6 +68,10 @@ std::string WeaknessText(const WeaknessReport& weakness);
 // The same as the members "strength" and "warnings" of the object being
 // written.
 void WeaknessJson(const WeaknessReport& weakness, JsonWriter* json);
+
+// When none of `tested` files of some kind matches, the n of "at most 1 in
+// n" that their number allows at 95% (about tested / 3). `tested` > 0.
+uint64_t NoneMatchedBound(size_t tested);
 
 // "about 1 in 4096", "about 1 in 10^12" for a chance of 2^-bits.
 std::string ChanceText(double bits);

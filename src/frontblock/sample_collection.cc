@@ -8,10 +8,7 @@
 #include "common/text.h"
 
 namespace mavoscan {
-namespace {
 
-// The upper-cased text after a name's last "." (the whole name without a
-// dot), spaces trimmed at both ends.
 std::string ExtensionOf(const std::string& name) {
   size_t dot = name.rfind('.');
   std::string piece = dot == std::string::npos ? name : name.substr(dot + 1);
@@ -20,6 +17,8 @@ std::string ExtensionOf(const std::string& name) {
   size_t end = piece.find_last_not_of(' ');
   return UpperCase(std::string_view(piece).substr(begin, end - begin + 1));
 }
+
+namespace {
 
 Failure OpenError(Platform& platform, const std::string& path) {
   if (platform.NameTooLong(path)) return {true, NameTooLongError(path), {}};

@@ -24,6 +24,11 @@ struct SampleCollection {
   std::string common_extension;
 };
 
+// The upper-cased text after a file name's last "." (the whole name
+// without a dot), spaces trimmed at both ends: what the samples must share
+// to give a definition its Ext.
+std::string ExtensionOf(const std::string& name);
+
 // Collects the samples that match `mask_argument` (at most 2048), keeping
 // each one's size and leading bytes, and prints "Checking files...", the
 // "Found" and "Header Block Size:" lines. `base_file_count` is the base

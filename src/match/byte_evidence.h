@@ -13,11 +13,13 @@ inline bool IsInformativeByte(unsigned char byte) {
 }
 
 // -log2 of the chance that an unrelated file holds `byte` at a given
-// offset: 1/4 for 00, 1/16 for FF, 1/64 for printable ASCII (headers are
-// full of text), 1/256 for any other value.
+// offset: 1/2 for 00 (unused fields are everywhere), 1/8 for FF, 1/16 for
+// 01 to 0F (versions, counts and flags), 1/64 for printable ASCII (headers
+// are full of text), 1/256 for any other value.
 inline double ByteChanceBits(unsigned char byte) {
-  if (byte == 0x00) return 2;
-  if (byte == 0xFF) return 4;
+  if (byte == 0x00) return 1;
+  if (byte == 0xFF) return 3;
+  if (byte <= 0x0F) return 4;
   if (byte >= 0x20 && byte < 0x7F) return 6;
   return 8;
 }

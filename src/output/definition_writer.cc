@@ -170,7 +170,15 @@ bool WriteDefinition(Platform& platform, const OutputPlan& plan,
   bool written = file->Append(text);
   if (!file->Close()) written = false;
   if (!written) return fail();
-  if (!BackUpPrevious(platform, plan.refining, plan.definition_file, failure)) {
+  // An output file that exists is kept as a base definition refined in
+  // place would be.
+  const bool own_backup = plan.backup == BackupOf::kOutputFile;
+  const bool replacing =
+      own_backup ? platform.FileExists(plan.output_file) : plan.refining;
+  if ((!own_backup || replacing) &&
+      !BackUpPrevious(platform, replacing,
+                      own_backup ? plan.output_file : plan.definition_file,
+                      failure)) {
     return false;
   }
   if (!platform.ReplaceFile(temporary.name(), plan.output_file)) return fail();

@@ -37,11 +37,22 @@ std::string RenderDefinition(const DefinitionInfo& info,
                              const std::vector<std::string>& strings,
                              const LocalTime& time);
 
+// Which previous file goes to the backup name before the output is written.
+enum class BackupOf {
+  // The scanner's run: the base definition when refining, otherwise
+  // newtype.mavo.xml when it exists.
+  kScannerRun,
+  // The output file itself, when it exists (a checker writing a definition
+  // under a name of the user's choice).
+  kOutputFile,
+};
+
 // Where the output stage writes, and what it rotates to the backup first.
 struct OutputPlan {
   std::string output_file;
   bool refining = false;
   std::string definition_file;  // the base definition when refining
+  BackupOf backup = BackupOf::kScannerRun;
 };
 
 // Writes `text` as the output file complete or not at all: into a hidden

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "check/check_commands.h"
+#include "check/cross_check_report.h"
 #include "check/definition_builder.h"
 #include "check/fold_plan.h"
 #include "check/run_check.h"
@@ -104,16 +105,24 @@ TEST(FoldPlan, CurveSizesAndReading) {
     CurveReading reading;
   } rows[] = {
       {"one point", {{2, true, 1, 20}}, CurveReading::kTooShort},
-      {"gained exactly 5 points",
-       {{2, true, 10, 20}, {5, true, 11, 20}},
-       CurveReading::kRising},
-      {"gained under 5 points",
-       {{2, true, 0, 20}, {5, true, 190, 200}, {9, true, 199, 200}},
+      {"levelled on many files",
+       {{2, true, 0, 20}, {200, true, 190, 200}, {500, true, 476, 500}},
        CurveReading::kLevelled},
-      {"fell", {{2, true, 20, 20}, {5, true, 10, 20}}, CurveReading::kLevelled},
-      {"different totals",
-       {{2, true, 1, 3}, {5, true, 4, 10}},
+      {"a small gain that many files show",
+       {{5, true, 190, 200}, {9, true, 199, 200}},
        CurveReading::kRising},
+      {"a large gain on few files",
+       {{2, true, 2, 5}, {5, true, 4, 5}},
+       CurveReading::kUncertain},
+      {"agreeing on too few files to tell",
+       {{2, true, 4, 5}, {5, true, 4, 5}},
+       CurveReading::kUncertain},
+      {"a fall beyond chance",
+       {{2, true, 200, 200}, {5, true, 100, 200}},
+       CurveReading::kUncertain},
+      {"no file tested",
+       {{2, true, 0, 0}, {5, true, 0, 0}},
+       CurveReading::kTooShort},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(ReadCurve(row.points), row.reading) << row.name;
@@ -316,6 +325,47 @@ TEST(CrossCheck, ExitCodesAndMessages) {
       EXPECT_TRUE(run.output.starts_with("mavocheck: error: ")) << row.name;
     }
   }
+}
+
+}  // namespace
+}  // namespace mavoscan
+
+namespace mavoscan {
+namespace {
+
+// Strings that unseen files lack are named with the share the patterns
+// alone reach; a set whose strings hold says nothing about them.
+TEST(CrossCheckReport, NamesStringsThatFailOnUnseenFiles) {
+  CrossCheckResult result;
+  result.sample_count = 10;
+  result.folds = {{8, true, 3, 40, 3, 5, 5, 2}, {8, true, 3, 40, 4, 5, 5, 1}};
+  const std::string text = CrossCheckText(result, TextStyle{});
+  EXPECT_NE(text.find("\nGlobal strings failed on 3 unseen files; without "
+                      "strings the folds' definitions match 100.0% (10 of "
+                      "10)"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(CrossCheckJson(result).find(
+                "\"failed_on_strings\":3,\"matched_without_strings\":10,"),
+            std::string::npos);
+  result.folds = {{8, true, 3, 0, 5, 5, 5, 0}, {8, true, 3, 0, 5, 5, 5, 0}};
+  EXPECT_EQ(CrossCheckText(result, TextStyle{}).find("Global strings"),
+            std::string::npos);
+}
+
+// A fold without a definition says why and what most samples share.
+TEST(CrossCheckReport, SaysWhyThereIsNoDefinition) {
+  CrossCheckResult result;
+  result.sample_count = 9;
+  result.folds = {{7, false, 0, 0, 0, 5, 0, 0}, {7, true, 1, 0, 4, 4, 4, 0}};
+  result.shared_by_most = {{0, "<", 8, {}}, {1, "html", 7, {}}};
+  EXPECT_NE(CrossCheckText(result, TextStyle{})
+                .find("\nNo definition in 1 fold: their training samples "
+                      "share no byte at a fixed offset; most samples share:\n"
+                      "  offset 0: 3C (8 of 9)\n  offset 1: 68746D6C (7 of "
+                      "9)\n"),
+            std::string::npos)
+      << CrossCheckText(result, TextStyle{});
 }
 
 }  // namespace

@@ -99,8 +99,28 @@ TEST(FileGroups, Splits) {
        "1,3,5,7,9,11 at 0:1E024E4557 keeps 11 from 0:1E024E45574552"},
       {"homogeneous with a flag byte",
        Mixed({{"HEADa", 10, 500}, {"HEADb", 10, 500}}), "none"},
-      {"a kind under a tenth of the files",
-       Mixed({{v1 + "OLD", 19, 300}, {v2 + "NEWER", 2, 300}}), "none"},
+      {"a rare version of 2 files",
+       Mixed({{v1 + "OLD", 19, 300}, {v2 + "NEWER", 2, 300}}),
+       "0,2,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20 at 0:1A014F4C44 "
+       "keeps 9 from 0:1A014F4C44 | 1,3 at 0:1E024E4557 keeps 11 from "
+       "0:1E024E45574552"},
+      {"a rare version of 2 in 80",
+       Mixed({{v1 + "OLDFMT", 78, 300}, {v2 + "NEWER", 2, 300}}),
+       [] {
+         std::string many = "0,2";
+         for (int f = 4; f < 80; ++f) many += "," + std::to_string(f);
+         return many +
+                " at 0:1A014F4C44464D keeps 12 from 0:1A014F4C44464D54 | 1,3 "
+                "at 0:1E024E45574552 keeps 12 from 0:1E024E45574552";
+       }()},
+      {"rare bytes of single files stay with the many",
+       [&] {
+         std::vector<std::string> files = Mixed({{v1 + "OLD", 20, 300}});
+         files[3][1] = '\x05';
+         files[7][1] = '\x06';
+         return files;
+       }(),
+       "none"},
       {"more kinds than groups",
        Mixed({{"AAAAAA", 2, 50},
               {"BBBBBB", 2, 50},

@@ -33,12 +33,12 @@ DefinitionContent Content(const Row& row) {
 TEST(Weakness, WarningsOfDefinitions) {
   const Row rows[] = {
       {"a magic number", {"89504E47@0"}, {}, true, 4, ""},
-      {"zero fields beside it",
+      {"zero fields beside it, which no file fills",
        {"7F454C46@0", "00@7", "0000@12"},
        {},
        true,
        4,
-       "zero-patterns"},
+       ""},
       {"padding",
        {"7F454C46@0", "FFFFFFFF@8", "2020@20"},
        {},
@@ -50,19 +50,31 @@ TEST(Weakness, WarningsOfDefinitions) {
        {},
        true,
        0,
-       "zero-patterns few-informative-bytes likely-false-matches"},
+       "few-informative-bytes likely-false-matches"},
       {"one text byte",
        {"3C@0"},
        {},
        true,
        1,
        "few-informative-bytes likely-false-matches"},
-      {"FF does not inform",
+      {"FF does not inform, nor weigh much",
        {"FF4D@0", "FF5A@9"},
        {},
        true,
        2,
-       "few-informative-bytes"},
+       "few-informative-bytes likely-false-matches"},
+      {"a zero field counts once, not per byte",
+       {"4142@0", "0000000000000000@4"},
+       {},
+       true,
+       2,
+       "few-informative-bytes likely-false-matches"},
+      {"a version and a count weigh less than other bytes",
+       {"0102@0", "0304@7"},
+       {},
+       true,
+       4,
+       "likely-false-matches"},
       {"a string inside a pattern, case folded",
        {"2150444620312E@0"},
        {"pdf 1", "OTHER"},
@@ -107,6 +119,37 @@ TEST(Weakness, ChanceTextAndMeasuredFalseMatches) {
   ASSERT_EQ(weakness.warnings.size(), 1u);
   EXPECT_EQ(weakness.warnings[0].text,
             "1 of 3 files that must not match do (33.3%)");
+}
+
+// Zero fields are named only when files of the type fill them, and --not
+// files that all fail give a measured bound beside the estimate.
+TEST(Weakness, ZeroFieldsThatFilesFillAndMeasuredBound) {
+  const DefinitionContent content =
+      Content({"", {"7F454C46@0", "00@7", "0000@12", "0000@20"}, {}, 0, 0, ""});
+  FileVerdict filled{
+      "a", {{1, "\x01", false}, {2, "\x01\x00", false}}, {}, {}, {}};
+  FileVerdict magic_only{"b", {{0, "ABCD", false}}, {}, {}, {}};
+  FileVerdict fine{"c", {}, {}, {}, {}};
+  FileVerdict rejected{"n", {{0, "ABCD", false}}, {}, {}, {}};
+  VerifyReport report{"d.xml",
+                      &content,
+                      {filled, magic_only, filled, fine},
+                      std::vector<FileVerdict>(300, rejected)};
+  const WeaknessReport weakness = AssessWeakness(report);
+  ASSERT_EQ(weakness.warnings.size(), 1u);
+  EXPECT_EQ(weakness.warnings[0].kind, "zero-patterns");
+  EXPECT_EQ(weakness.warnings[0].items, (std::vector<size_t>{2, 3}));
+  EXPECT_TRUE(weakness.warnings[0].text.starts_with(
+      "2 patterns hold only zero bytes (2 at 7, 3 at 12) and 2 files of the "
+      "type fill them"))
+      << weakness.warnings[0].text;
+  EXPECT_NE(WeaknessText(weakness).find(
+                "\nMeasured: 0 of 300 files that must not match do, so such "
+                "files match at most 1 in 100 (95% bound)\n"),
+            std::string::npos)
+      << WeaknessText(weakness);
+  EXPECT_EQ(NoneMatchedBound(1), 1u);
+  EXPECT_EQ(NoneMatchedBound(3000), 1001u);
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ TEST(CheckRun, VerifiesWhatTheScannerWrote) {
             "1 of 1 do not match\n"
             "\n"
             "Strength: 17 pattern bytes, 15 informative; an unrelated file "
-            "matches the patterns about 1 in 10^29 (estimate)\n"
+            "matches the patterns about 1 in 10^28 (estimate)\n"
             "Warnings:\n"
             "  2 global strings only repeat pattern bytes (string 1 in "
             "pattern 2, string 2 in pattern 1): they add nothing to the "
