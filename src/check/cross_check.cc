@@ -9,9 +9,8 @@
 #include "check/check_progress.h"
 #include "check/cross_check_report.h"
 #include "check/definition_builder.h"
-#include "check/file_verifier.h"
 #include "check/fold_plan.h"
-#include "check/run_check.h"
+#include "match/file_verifier.h"
 
 namespace mavoscan {
 namespace {
@@ -152,7 +151,7 @@ class FoldRunner {
 };
 
 // Builds and tests every fold's definition and those of the learning curve.
-bool CrossCheck(Platform& platform, const CheckOptions& options,
+bool CrossCheck(Platform& platform, const CrossCheckSettings& settings,
                 const std::vector<CrossSample>& samples, const FoldPlan& plan,
                 CrossCheckResult* result, std::string* err) {
   const size_t k = plan.folds.size();
@@ -174,7 +173,8 @@ bool CrossCheck(Platform& platform, const CheckOptions& options,
   CheckProgress progress(platform, "Cross-checking...", work);
   FoldRunner runner(
       platform, samples,
-      options.no_strings ? StringMode::kNone : StringMode::kRescan, progress);
+      settings.check_strings ? StringMode::kRescan : StringMode::kNone,
+      progress);
   FailureTally tally;
   for (size_t f = 0; f < k; ++f) {
     // The scanner takes no more than kMaxSamples samples, so neither does a
@@ -207,32 +207,23 @@ bool CrossCheck(Platform& platform, const CheckOptions& options,
 
 }  // namespace
 
-int RunCrossCheck(Platform& platform, const CheckOptions& options) {
-  std::string err;
+bool RunCrossCheck(Platform& platform, const CrossCheckSettings& settings,
+                   CrossCheckResult* result, std::string* err) {
   std::vector<CrossSample> samples;
-  if (!CollectCrossSamples(platform, options.masks, &samples, &err)) {
-    return CheckError(platform, err);
+  if (!CollectCrossSamples(platform, settings.masks, &samples, err)) {
+    return false;
   }
   FoldPlan plan;
-  if (!PlanFolds(samples.size(), options.folds, options.seed, &plan, &err)) {
-    return CheckError(platform, err);
+  if (!PlanFolds(samples.size(), settings.folds, settings.seed, &plan, err)) {
+    return false;
   }
-  CrossCheckResult result;
-  result.sample_count = samples.size();
-  result.seed = options.seed;
-  result.leave_one_out = plan.leave_one_out;
-  result.requested_folds = options.folds;
-  result.check_strings = !options.no_strings;
-  if (!CrossCheck(platform, options, samples, plan, &result, &err)) {
-    return CheckError(platform, err);
-  }
-  if (options.format == ReportFormat::kJson) {
-    platform.Write(CrossCheckJson(result));
-  } else {
-    platform.Write(
-        CrossCheckText(result, TextStyle{platform.ConsoleIsTerminal()}));
-  }
-  return result.Passed() ? kCheckPassed : kCheckFailed;
+  *result = CrossCheckResult();
+  result->sample_count = samples.size();
+  result->seed = settings.seed;
+  result->leave_one_out = plan.leave_one_out;
+  result->requested_folds = settings.folds;
+  result->check_strings = settings.check_strings;
+  return CrossCheck(platform, settings, samples, plan, result, err);
 }
 
 }  // namespace mavoscan

@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <memory>
 
-#include "check/file_verifier.h"
 #include "check/quiet_platform.h"
 #include "common/failure.h"
 #include "frontblock/pattern_scan.h"
+#include "match/file_verifier.h"
+#include "match/named_files.h"
 #include "strings/string_analysis.h"
 
 namespace mavoscan {

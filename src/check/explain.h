@@ -7,8 +7,8 @@
 
 #include "check/broken_runs.h"
 #include "check/file_groups.h"
-#include "check/file_verifier.h"
 #include "check/report_text.h"
+#include "match/file_verifier.h"
 #include "xmlread/definition_loader.h"
 
 namespace mavoscan {

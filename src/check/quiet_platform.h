@@ -22,6 +22,7 @@ class QuietPlatform : public Platform {
 
   std::string FailureReason() override { return inner_.FailureReason(); }
   std::string CommandLineText() override { return inner_.CommandLineText(); }
+  std::vector<std::string> Arguments() override { return inner_.Arguments(); }
   std::string DirectoryPart(const std::string& path) override {
     return inner_.DirectoryPart(path);
   }
@@ -60,6 +61,8 @@ class QuietPlatform : public Platform {
   LocalTime Now() override { return inner_.Now(); }
 
   void Write(std::string_view) override {}
+  bool WriteReport(std::string_view) override { return true; }
+  void WriteError(std::string_view) override {}
   bool ConsoleIsTerminal() override { return false; }
   int CursorColumn() override { return 0; }
   void MoveToColumn(int) override {}

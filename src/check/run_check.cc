@@ -1,105 +1,170 @@
 #include "check/run_check.h"
 
-#include <optional>
+#include <new>
 #include <string>
+#include <system_error>
 #include <vector>
 
-#include "check/check_options.h"
-#include "check/check_progress.h"
-#include "check/cross_check.h"
-#include "check/explain.h"
-#include "check/file_verifier.h"
-#include "check/verify_report.h"
-#include "check/weakness.h"
+#include "check/check_commands.h"
+#include "common/command_table.h"
 #include "common/program.h"
-#include "xmlread/definition_loader.h"
 
 // Unlike the scanner, whose console lines end in CR LF on every system for
-// compatibility with its existing users, the checker is a new POSIX-style
-// program whose output goes to scripts and pipes: its lines end in "\n".
-// It has no standard error through the platform, so errors go to standard
-// output too, on a line of their own that begins "mavocheck: error: ".
+// compatibility with its existing users, the checker is a POSIX-style
+// program whose output goes to scripts and pipes: its lines end in "\n",
+// its report goes to standard output and its errors to standard error.
 
 namespace mavoscan {
 namespace {
 
-// Verifies the files of every mask, in the order the masks came and, within
-// a mask, in the order the system lists them.
-bool VerifyMasks(Platform& platform, const std::vector<std::string>& masks,
-                 const DefinitionContent& definition, VerifyDepth depth,
-                 std::vector<FileVerdict>* verdicts, std::string* err) {
-  std::vector<std::string> paths;
-  if (!ExpandMasks(platform, masks, /*once=*/false, &paths, err)) return false;
-  CheckProgress progress(platform, "Verifying...", paths.size());
-  size_t shown = 0;
-  return VerifyFiles(platform, definition, depth, paths, verdicts, err,
-                     [&](size_t done) {
-                       progress.Advance(done - shown);
-                       shown = done;
-                     });
+constexpr std::string_view kProgram = "mavocheck";
+
+int Error(Platform& platform, const std::string& message) {
+  platform.WriteError(std::string(kProgram) + ": error: " + message + "\n");
+  return kCheckError;
+}
+
+const Subcommand* FindCommand(std::string_view name) {
+  for (const Subcommand& command : CheckCommands()) {
+    if (command.name == name) return &command;
+  }
+  return nullptr;
+}
+
+// The arguments before "--", where options are options.
+std::vector<std::string> OptionPart(const std::vector<std::string>& arguments) {
+  std::vector<std::string> part;
+  for (const std::string& argument : arguments) {
+    if (argument == "--") break;
+    part.push_back(argument);
+  }
+  return part;
+}
+
+bool Holds(const std::vector<std::string>& arguments, std::string_view a,
+           std::string_view b = {}) {
+  for (const std::string& argument : arguments) {
+    if (argument == a || (!b.empty() && argument == b)) return true;
+  }
+  return false;
+}
+
+std::string ExitStatusText() {
+  return "Exit status: 0 when every file matches as it should (in a "
+         "cross-check: every\nunseen file), 1 when one does not (or, with "
+         "--strict, on a warning), 2 on a\nusage error, an unreadable or "
+         "malformed definition, a mask that matches no\nfile, an unreadable "
+         "file or a report that cannot be written.\n";
+}
+
+std::string ProgramUsage() {
+  std::string text;
+  for (const Subcommand& command : CheckCommands()) {
+    text += (text.empty() ? "Usage: " : "       ") +
+            UsageLine(kProgram, command) + "\n";
+  }
+  text += "       mavocheck --help | --version\n\n";
+  text += "Tests file-type definitions that mavoscan writes against files.\n\n";
+  text += "Subcommands:\n";
+  for (const Subcommand& command : CheckCommands()) {
+    std::string name(command.name);
+    name.resize(14, ' ');
+    std::string summary(command.summary);
+    for (size_t at = 0; (at = summary.find('\n', at)) != std::string::npos;
+         at += 17) {
+      summary.replace(at, 1, "\n" + std::string(16, ' '));
+    }
+    text += "  " + name + summary + "\n";
+  }
+  text +=
+      "\nWithout a subcommand, \"mavocheck DEF MASK...\" is verify and "
+      "\"mavocheck\n--cross-check MASK...\" is cross-check. A name without * "
+      "or ? is one file,\ntaken as written; a mask matches names ignoring "
+      "ASCII case.\n\nOptions of every subcommand:\n" +
+      OptionLines(CommonOptions()) +
+      "\n\"mavocheck SUBCOMMAND --help\" shows a subcommand's own "
+      "options.\n\n" +
+      ExitStatusText();
+  return text;
+}
+
+std::string CommandUsage(const Subcommand& command) {
+  std::vector<OptionSpec> options = command.options;
+  options.insert(options.end(), CommonOptions().begin(), CommonOptions().end());
+  return "Usage: " + UsageLine(kProgram, command) + "\n\n" +
+         std::string(1, static_cast<char>(command.summary[0] - 'a' + 'A')) +
+         std::string(command.summary.substr(1)) + ".\n\nOptions:\n" +
+         OptionLines(options) + "\n" + ExitStatusText();
+}
+
+int Report(Platform& platform, const std::string& text, int exit_code) {
+  if (!platform.WriteReport(text)) {
+    std::string message = "cannot write the report";
+    const std::string reason = platform.FailureReason();
+    if (!reason.empty()) message += " (" + reason + ")";
+    return Error(platform, message);
+  }
+  return exit_code;
+}
+
+int RunCheckUnguarded(Platform& platform) {
+  std::vector<std::string> arguments = platform.Arguments();
+  const Subcommand* command =
+      arguments.empty() ? nullptr : FindCommand(arguments[0]);
+  const bool named = command != nullptr;
+  if (named) {
+    arguments.erase(arguments.begin());
+  } else {
+    // Today's forms: "--cross-check" anywhere among the options makes a
+    // cross-check, anything else is a verification.
+    command = FindCommand("verify");
+    for (size_t i = 0; i < arguments.size() && arguments[i] != "--"; ++i) {
+      if (arguments[i] == "--cross-check") {
+        command = FindCommand("cross-check");
+        arguments.erase(arguments.begin() + static_cast<ptrdiff_t>(i));
+        break;
+      }
+    }
+  }
+
+  const std::vector<std::string> option_part = OptionPart(arguments);
+  if (Holds(option_part, "--help", "-h")) {
+    return Report(platform, named ? CommandUsage(*command) : ProgramUsage(),
+                  kCheckPassed);
+  }
+  if (Holds(option_part, "--version")) {
+    return Report(platform, std::string(kCheckerVersion) + "\n", kCheckPassed);
+  }
+
+  ParsedCommand parsed;
+  std::string err;
+  if (!ParseCommand(*command, arguments, &parsed, &err)) {
+    return Error(platform, err + " (see mavocheck " +
+                               (named ? std::string(command->name) + " " : "") +
+                               "--help)");
+  }
+  const CommandOutcome outcome = command->run(platform, parsed);
+  for (const std::string& note : outcome.notes) {
+    platform.WriteError(std::string(kProgram) + ": " + note + "\n");
+  }
+  if (!outcome.error.empty()) return Error(platform, outcome.error);
+  return Report(platform, outcome.report, outcome.exit_code);
 }
 
 }  // namespace
 
-int CheckError(Platform& platform, const std::string& message) {
-  platform.Write("mavocheck: error: " + message + "\n");
-  return kCheckError;
-}
-
 int RunCheck(Platform& platform) {
-  CheckOptions options;
-  std::string err;
-  if (!ParseCheckOptions(platform.CommandLineText(), &options, &err)) {
-    return CheckError(platform, err + " (see mavocheck --help)");
+  // Out of memory, anywhere in a run, unwinds to here: on the way the
+  // progress line is wiped and the terminal restored, and the run ends as
+  // any other failed run does.
+  try {
+    return RunCheckUnguarded(platform);
+  } catch (const std::bad_alloc&) {
+    return Error(platform, "out of memory");
+  } catch (const std::system_error& error) {
+    return Error(platform, std::string("cannot start a thread (") +
+                               error.code().message() + ")");
   }
-  switch (options.action) {
-    case CheckAction::kHelp:
-      platform.Write(CheckUsage());
-      return kCheckPassed;
-    case CheckAction::kVersion:
-      platform.Write(std::string(kCheckerVersion) + "\n");
-      return kCheckPassed;
-    case CheckAction::kCrossCheck:
-      return RunCrossCheck(platform, options);
-    case CheckAction::kVerify:
-      break;
-  }
-
-  DefinitionContent definition;
-  if (!ReadDefinitionContent(platform, options.definition_file, &definition,
-                             &err)) {
-    return CheckError(platform, err);
-  }
-  const VerifyDepth depth =
-      options.explain ? VerifyDepth::kExplain : VerifyDepth::kMatch;
-  if (!DefinitionUsable(definition, &err)) {
-    return CheckError(platform,
-                      options.definition_file + " is malformed: " + err);
-  }
-
-  VerifyReport report{options.definition_file, &definition, {}, {}};
-  if (!VerifyMasks(platform, options.masks, definition, depth, &report.files,
-                   &err) ||
-      !VerifyMasks(platform, options.not_masks, definition, depth,
-                   &report.not_files, &err)) {
-    return CheckError(platform, err);
-  }
-  const WeaknessReport weakness = AssessWeakness(report);
-  const bool passed =
-      report.Passed() && !(options.strict && !weakness.warnings.empty());
-  std::optional<ExplainReport> explained;
-  if (options.explain) explained = Explain(definition, report.files);
-  if (options.format == ReportFormat::kJson) {
-    std::string more = WeaknessJsonMembers(weakness);
-    if (explained) more += ",\"explain\":" + ExplainJson(*explained);
-    platform.Write(JsonReport(report, passed, more));
-  } else {
-    const TextStyle style{platform.ConsoleIsTerminal()};
-    std::string text = TextReport(report) + WeaknessText(weakness);
-    if (explained) text += ExplainText(*explained, style);
-    platform.Write(text);
-  }
-  return passed ? kCheckPassed : kCheckFailed;
 }
 
 }  // namespace mavoscan

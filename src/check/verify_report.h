@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "check/file_verifier.h"
+#include "match/file_verifier.h"
 #include "xmlread/definition_loader.h"
 
 namespace mavoscan {

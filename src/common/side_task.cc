@@ -6,14 +6,32 @@ namespace mavoscan {
 
 SideTask::SideTask(std::function<void()> work)
     : thread_([this, work = std::move(work)] {
-        work();
+        std::exception_ptr failure;
+        try {
+          work();
+        } catch (...) {
+          failure = std::current_exception();
+        }
         std::lock_guard<std::mutex> lock(mutex_);
+        failure_ = failure;
         finished_ = true;
         finished_signal_.notify_one();
       }) {}
 
-void SideTask::Wait() {
+void SideTask::Join() {
   if (thread_.joinable()) thread_.join();
+}
+
+void SideTask::RethrowFailure() {
+  if (failure_ == nullptr) return;
+  std::exception_ptr failure = failure_;
+  failure_ = nullptr;
+  std::rethrow_exception(failure);
+}
+
+void SideTask::Wait() {
+  Join();
+  RethrowFailure();
 }
 
 bool SideTask::WaitPolling(const std::function<bool()>& poll) {
@@ -27,6 +45,9 @@ bool SideTask::WaitPolling(const std::function<bool()>& poll) {
     lock.lock();
     if (!go_on) return false;
   }
+  lock.unlock();
+  Join();
+  RethrowFailure();
   return true;
 }
 

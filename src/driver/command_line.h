@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/failure.h"
+#include "common/next_argument.h"
 #include "common/records.h"
 #include "platform/platform.h"
 
@@ -22,11 +23,6 @@ struct RunOptions {
   StringMode strings = StringMode::kRescan;
   std::string output_file;
 };
-
-// Removes the next argument from the front of *text and returns it; an
-// empty result means there are no more. A quoted argument comes back
-// without its quotes.
-std::string NextArgument(std::string* text);
 
 enum class ParseOutcome { kRun, kHelp, kError };
 

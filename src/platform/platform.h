@@ -70,6 +70,10 @@ class Platform {
   // The command-line text after the program's own name, leading spaces
   // removed, as one byte string.
   virtual std::string CommandLineText() = 0;
+  // The arguments after the program's own name, each as the system handed
+  // it to the program: on POSIX argv exactly, on Windows as the C runtime
+  // splits the command line.
+  virtual std::vector<std::string> Arguments() = 0;
 
   // The leading part of `path` up to and including its last path separator
   // ("/" on POSIX; "\", ":" and "/" on Windows); empty when it has none.
@@ -119,6 +123,12 @@ class Platform {
 
   // Writes console text as given; lines end in "\r\n" in the text itself.
   virtual void Write(std::string_view text) = 0;
+  // Writes `text` to standard output whole, for a report that scripts
+  // read. Returns false, with FailureReason set, when any of it could not
+  // be written (a full device, a closed output).
+  virtual bool WriteReport(std::string_view text) = 0;
+  // Writes `text` to standard error; failures are ignored.
+  virtual void WriteError(std::string_view text) = 0;
   // True when the console output goes to a terminal.
   virtual bool ConsoleIsTerminal() = 0;
   // The 0-based column the next written byte will land in.

@@ -468,10 +468,35 @@ std::string JoinArguments(int argc, char** argv) {
   return text;
 }
 
+// Gives each closed standard descriptor /dev/null and returns true when
+// standard output was closed. Otherwise the next file opened would take the
+// free number, and console text would land in it (a definition being
+// written, say).
+bool ReserveStandardDescriptors() {
+  bool output_closed = false;
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    if (fd == STDOUT_FILENO) output_closed = true;
+    const int opened = OpenRetrying("/dev/null", O_RDWR);
+    // The lowest free number is taken, which is `fd`: the lower ones are
+    // open by now.
+    if (opened >= 0 && opened != fd) close(opened);
+  }
+  return output_closed;
+}
+
+std::vector<std::string> ArgumentList(int argc, char** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  return arguments;
+}
+
 class PosixPlatform : public Platform {
  public:
   PosixPlatform(int argc, char** argv)
       : command_line_(JoinArguments(argc, argv)),
+        arguments_(ArgumentList(argc, argv)),
+        stdout_closed_(ReserveStandardDescriptors()),
         stdout_is_terminal_(isatty(STDOUT_FILENO) == 1),
         stdin_is_terminal_(isatty(STDIN_FILENO) == 1) {}
 
@@ -486,6 +511,8 @@ class PosixPlatform : public Platform {
   std::string FailureReason() override { return t_failure_reason; }
 
   std::string CommandLineText() override { return command_line_; }
+
+  std::vector<std::string> Arguments() override { return arguments_; }
 
   std::string DirectoryPart(const std::string& path) override {
     size_t slash = path.rfind('/');
@@ -678,6 +705,25 @@ class PosixPlatform : public Platform {
     }
   }
 
+  bool WriteReport(std::string_view text) override {
+    if (stdout_closed_) {
+      KeepReason(EBADF);
+      return false;
+    }
+    if (!WriteAll(STDOUT_FILENO, text)) {
+      KeepErrno();
+      return false;
+    }
+    for (char c : text) {
+      column_ = (c == '\r' || c == '\n') ? 0 : column_ + 1;
+    }
+    return true;
+  }
+
+  void WriteError(std::string_view text) override {
+    static_cast<void>(WriteAll(STDERR_FILENO, text));
+  }
+
   bool ConsoleIsTerminal() override { return stdout_is_terminal_; }
 
   int CursorColumn() override { return column_; }
@@ -739,6 +785,8 @@ class PosixPlatform : public Platform {
   }
 
   std::string command_line_;
+  std::vector<std::string> arguments_;
+  bool stdout_closed_;
   bool stdout_is_terminal_;
   bool stdin_is_terminal_;
   int column_ = 0;

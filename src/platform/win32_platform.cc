@@ -19,6 +19,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -313,8 +314,9 @@ void RemoveForeignTemporaries(const std::string& directory) {
 
 class Win32Platform : public Platform {
  public:
-  Win32Platform()
+  explicit Win32Platform(std::vector<std::string> arguments)
       : command_line_(TextAfterProgramName(GetCommandLineA())),
+        arguments_(std::move(arguments)),
         out_(GetStdHandle(STD_OUTPUT_HANDLE)),
         in_(GetStdHandle(STD_INPUT_HANDLE)) {
     CONSOLE_SCREEN_BUFFER_INFO screen;
@@ -336,6 +338,8 @@ class Win32Platform : public Platform {
   std::string FailureReason() override { return t_failure_reason; }
 
   std::string CommandLineText() override { return command_line_; }
+
+  std::vector<std::string> Arguments() override { return arguments_; }
 
   std::string DirectoryPart(const std::string& path) override {
     return path.substr(0, DirectoryPartLength(path));
@@ -513,6 +517,28 @@ class Win32Platform : public Platform {
     }
   }
 
+  bool WriteReport(std::string_view text) override {
+    if (out_ == nullptr || out_ == INVALID_HANDLE_VALUE) {
+      KeepReason(ERROR_INVALID_HANDLE);
+      return false;
+    }
+    if (!WriteAll(out_, text)) {
+      KeepLastError();
+      return false;
+    }
+    for (char c : text) {
+      column_ = (c == '\r' || c == '\n') ? 0 : column_ + 1;
+    }
+    return true;
+  }
+
+  void WriteError(std::string_view text) override {
+    const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    if (err != nullptr && err != INVALID_HANDLE_VALUE) {
+      static_cast<void>(WriteAll(err, text));
+    }
+  }
+
   bool ConsoleIsTerminal() override { return out_is_console_; }
 
   int CursorColumn() override {
@@ -587,6 +613,7 @@ class Win32Platform : public Platform {
   }
 
   std::string command_line_;
+  std::vector<std::string> arguments_;
   HANDLE out_;
   HANDLE in_;
   bool out_is_console_ = false;
@@ -598,11 +625,11 @@ class Win32Platform : public Platform {
 }  // namespace
 
 std::unique_ptr<Platform> CreatePlatform(int argc, char** argv) {
-  // Windows hands the command line over as one text, which the rules of the
-  // tool read themselves; the C runtime's split of it is not used.
-  static_cast<void>(argc);
-  static_cast<void>(argv);
-  return std::make_unique<Win32Platform>();
+  // The scanner reads the command line as one text by rules of its own;
+  // other programs take the C runtime's split of it, which `argv` holds.
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  return std::make_unique<Win32Platform>(std::move(arguments));
 }
 
 }  // namespace mavoscan

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "check/check_commands.h"
 #include "check/definition_builder.h"
 #include "check/fold_plan.h"
 #include "check/run_check.h"
@@ -246,8 +247,15 @@ CrossRun CrossCheck(const std::string& arguments,
   }
   if (!unreadable.empty()) fake.MakeUnreadable(unreadable);
   if (failing_open > 0) fake.FailCall(FakeCall::kOpen, failing_open);
-  fake.SetCommandLine("--cross-check " + arguments);
-  return {RunCheck(fake), fake.output()};
+  std::vector<std::string> list = {"cross-check"};
+  for (size_t start = 0; start < arguments.size();) {
+    const size_t space = std::min(arguments.find(' ', start), arguments.size());
+    list.push_back(arguments.substr(start, space - start));
+    start = space + 1;
+  }
+  fake.SetArguments(list);
+  const int exit_code = RunCheck(fake);
+  return {exit_code, fake.output() + fake.error_output()};
 }
 
 TEST(CrossCheck, ExitCodesAndMessages) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes/fake_platform.h"
 
 namespace mavoscan {
@@ -27,9 +29,10 @@ std::string Sample(char first, char last, bool with_string = true) {
 struct CheckRun {
   int exit_code;
   std::string output;
+  std::string errors;
 };
 
-CheckRun Check(const std::string& command_line) {
+CheckRun Check(const std::vector<std::string>& arguments) {
   FakePlatform fake;
   fake.AddFile("d.mavo.xml", kDefinition);
   fake.AddFile("bad.xml",
@@ -50,80 +53,130 @@ CheckRun Check(const std::string& command_line) {
   // the one named.
   fake.AddFile("locked/z.bin", Sample('V', '1'));
   fake.MakeUnreadable("locked/z.bin");
-  fake.SetCommandLine(command_line);
+  fake.SetArguments(arguments);
   CheckRun run;
   run.exit_code = RunCheck(fake);
   run.output = fake.output();
+  run.errors = fake.error_output();
   return run;
 }
 
 TEST(RunCheck, ExitCodesAndMessages) {
   const struct {
     const char* name;
-    std::string command_line;
+    std::vector<std::string> arguments;
     int exit_code;
     std::string output_part;
   } rows[] = {
-      {"all match", "d.mavo.xml in/*", 0, "2 of 2 match\n"},
-      {"one fails", "d.mavo.xml in/* odd/c.bin", 1, "2 of 3 match\n"},
-      {"decoy rejected", "d.mavo.xml in/* --not no/*", 0,
+      {"all match", {"d.mavo.xml", "in/*"}, 0, "2 of 2 match\n"},
+      {"one fails", {"d.mavo.xml", "in/*", "odd/c.bin"}, 1, "2 of 3 match\n"},
+      {"decoy rejected",
+       {"d.mavo.xml", "in/*", "--not", "no/*"},
+       0,
        "1 of 1 do not match\n"},
-      {"decoy matches", "d.mavo.xml --not in/a.bin --not no/* --not in/b.bin",
-       1, "1 of 3 do not match; matching: in/a.bin in/b.bin\n"},
-      {"file too short", "d.mavo.xml odd/d.bin", 1,
+      {"decoy matches",
+       {"d.mavo.xml", "--not", "in/a.bin", "--not", "no/*", "--not",
+        "in/b.bin"},
+       1,
+       "1 of 3 do not match; matching: in/a.bin in/b.bin\n"},
+      {"file too short",
+       {"d.mavo.xml", "odd/d.bin"},
+       1,
        "odd/d.bin: no match\n"
        "  pattern 2 at offset 2047: expected 31, found nothing, file too "
        "short\n"
        "  string 1 missing: \"Shared'Text\"\n"
        "0 of 1 match\n"},
-      {"help", "d.mavo.xml --help", 0, "Usage: mavocheck"},
-      {"version", "--version", 0, "mavocheck 1.56\n"},
-      {"no arguments", "", 2, "mavocheck: error: no definition file given"},
-      {"no mask", "d.mavo.xml", 2, "mavocheck: error: no files mask given"},
-      {"unknown option", "d.mavo.xml in/* --strong", 2,
-       "mavocheck: error: unknown option --strong"},
-      {"a warning alone passes", "d.mavo.xml in/*", 0,
+      {"help", {"d.mavo.xml", "--help"}, 0, "Usage: mavocheck"},
+      {"version", {"--version"}, 0, "mavocheck 1.56\n"},
+      {"no arguments", {}, 2, "mavocheck: error: no definition file given"},
+      {"no mask", {"d.mavo.xml"}, 2, "mavocheck: error: no files mask given"},
+      {"unknown option",
+       {"d.mavo.xml", "in/*", "--strong"},
+       2,
+       "mavocheck: error: --strong is not an option of verify"},
+      {"a warning alone passes",
+       {"d.mavo.xml", "in/*"},
+       0,
        "  the patterns hold 3 informative bytes, fewer than 4"},
-      {"--strict fails on it", "d.mavo.xml in/* --strict", 1, "2 of 2 match\n"},
-      {"value of a flag", "d.mavo.xml in/* --json=yes", 2,
+      {"--strict fails on it",
+       {"d.mavo.xml", "in/*", "--strict"},
+       1,
+       "2 of 2 match\n"},
+      {"value of a flag",
+       {"d.mavo.xml", "in/*", "--json=yes"},
+       2,
        "mavocheck: error: --json takes no value"},
-      {"folds out of range", "--cross-check in/* --folds 1", 2,
+      {"folds out of range",
+       {"--cross-check", "in/*", "--folds", "1"},
+       2,
        "mavocheck: error: --folds takes a number from 2 to 100"},
-      {"seed not a number", "--cross-check in/* --seed=-1", 2,
+      {"seed not a number",
+       {"--cross-check", "in/*", "--seed=-1"},
+       2,
        "mavocheck: error: --seed takes a whole number"},
-      {"cross-check without samples", "--cross-check --folds=3", 2,
+      {"cross-check without samples",
+       {"--cross-check", "--folds=3"},
+       2,
        "mavocheck: error: no samples mask given"},
-      {"cross-check with --not", "--cross-check in/* --not no/*", 2,
-       "mavocheck: error: --cross-check does not go with --not"},
-      {"--not without mask", "d.mavo.xml in/* --not", 2,
-       "mavocheck: error: --not needs a files mask"},
-      {"empty argument", "d.mavo.xml \"\" in/*", 2,
+      {"cross-check with --not",
+       {"--cross-check", "in/*", "--not", "no/*"},
+       2,
+       "mavocheck: error: --not is not an option of cross-check"},
+      {"--not without mask",
+       {"d.mavo.xml", "in/*", "--not"},
+       2,
+       "mavocheck: error: --not needs MASK after it"},
+      {"empty argument",
+       {"d.mavo.xml", "", "in/*"},
+       2,
        "mavocheck: error: an argument is empty"},
-      {"mask matches nothing", "d.mavo.xml in/* none/*", 2,
+      {"mask matches nothing",
+       {"d.mavo.xml", "in/*", "none/*"},
+       2,
        "mavocheck: error: no file matches none/*\n"},
-      {"no definition", "gone.xml in/*", 2,
+      {"no definition",
+       {"gone.xml", "in/*"},
+       2,
        "mavocheck: error: cannot read the definition gone.xml\n"},
-      {"not a definition", "other.xml in/*", 2,
+      {"not a definition",
+       {"other.xml", "in/*"},
+       2,
        "mavocheck: error: other.xml is not a definition"},
-      {"malformed definition", "bad.xml in/*", 2,
+      {"malformed definition",
+       {"bad.xml", "in/*"},
+       2,
        "mavocheck: error: bad.xml is malformed: a pattern's Bytes have no "
        "Pos"},
-      {"negative offset", "neg.xml in/*", 2,
+      {"negative offset",
+       {"neg.xml", "in/*"},
+       2,
        "mavocheck: error: neg.xml is malformed: pattern 1 lies at offset -2"},
-      {"unreadable file", "d.mavo.xml in/* --not locked/*", 2,
+      {"unreadable file",
+       {"d.mavo.xml", "in/*", "--not", "locked/*"},
+       2,
        "mavocheck: error: cannot open locked/y.bin\n"},
-      {"-- ends the options", "d.mavo.xml -- --json", 2,
-       "no file matches --json"},
+      {"-- ends the options",
+       {"d.mavo.xml", "--", "--json"},
+       2,
+       "mavocheck: error: cannot open --json"},
   };
   for (const auto& row : rows) {
-    const CheckRun run = Check(row.command_line);
+    const CheckRun run = Check(row.arguments);
     EXPECT_EQ(run.exit_code, row.exit_code) << row.name;
-    EXPECT_NE(run.output.find(row.output_part), std::string::npos)
+    const std::string& read = row.exit_code == 2 ? run.errors : run.output;
+    EXPECT_NE(read.find(row.output_part), std::string::npos)
         << row.name << "\n"
-        << run.output;
-    // An error is all there is to read; nothing half-done comes before it.
+        << run.output << run.errors;
+    // An error is one line on standard error; nothing half-done goes to
+    // standard output.
     if (row.exit_code == 2) {
-      EXPECT_TRUE(run.output.starts_with("mavocheck: error: ")) << row.name;
+      EXPECT_EQ(run.output, "") << row.name;
+      EXPECT_TRUE(run.errors.starts_with("mavocheck: error: ")) << row.name;
+      EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1)
+          << row.name;
+    } else {
+      EXPECT_EQ(run.errors, "") << row.name;
     }
   }
 }
@@ -137,7 +190,7 @@ TEST(RunCheck, JsonReportEscapesTexts) {
                "</FrontBlock><GlobalStrings><String>a\\\xE9</String>"
                "</GlobalStrings></Mavo>");
   fake.AddFile("f\x01.bin", "A");
-  fake.SetCommandLine("d.xml f* --json");
+  fake.SetArguments({"d.xml", "f*", "--json"});
   EXPECT_EQ(RunCheck(fake), 1);
   EXPECT_EQ(fake.output(),
             "{\"definition\":\"d.xml\",\"file_type\":\"Say \\\"hi\\\"\","

@@ -9,7 +9,7 @@
 #include <map>
 #include <sstream>
 
-#include "check/file_verifier.h"
+#include "match/file_verifier.h"
 #include "export/droid_matcher.h"
 #include "platform/platform.h"
 

@@ -297,6 +297,20 @@ bool FakePlatform::MoveFile(const std::string& from, const std::string& to) {
   return true;
 }
 
+bool FakePlatform::WriteReport(std::string_view text) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (Fails(FakeCall::kReport)) return false;
+  }
+  Write(text);
+  return true;
+}
+
+void FakePlatform::WriteError(std::string_view text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  error_output_.append(text);
+}
+
 void FakePlatform::Write(std::string_view text) {
   std::lock_guard<std::mutex> lock(mutex_);
   output_.append(text);

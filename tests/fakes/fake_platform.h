@@ -26,6 +26,7 @@ enum class FakeCall {
   kMove,
   kRename,
   kFind,
+  kReport,
 };
 
 // An in-memory platform for unit tests: files keyed by their path as the
@@ -56,6 +57,9 @@ class FakePlatform : public Platform {
   // What FailureReason returns (empty at first).
   void SetFailureReason(const std::string& reason) { reason_ = reason; }
   void SetCommandLine(const std::string& text) { command_line_ = text; }
+  void SetArguments(const std::vector<std::string>& arguments) {
+    arguments_ = arguments;
+  }
   void SetTime(const LocalTime& time) { time_ = time; }
   void SetTerminal(bool terminal) { terminal_ = terminal; }
   // Keys returned by PollKey, one per call, after `after_polls` empty polls.
@@ -64,6 +68,8 @@ class FakePlatform : public Platform {
   // --- What the code did ---
   // Text written to the console, as written.
   const std::string& output() const { return output_; }
+  // Text written to standard error.
+  const std::string& error_output() const { return error_output_; }
   // Text written plus markers for cursor control: "{col N}", "{hide}",
   // "{show}".
   const std::string& screen_log() const { return screen_log_; }
@@ -78,6 +84,7 @@ class FakePlatform : public Platform {
   // --- Platform ---
   std::string FailureReason() override { return reason_; }
   std::string CommandLineText() override { return command_line_; }
+  std::vector<std::string> Arguments() override { return arguments_; }
   std::string DirectoryPart(const std::string& path) override;
   std::vector<std::string> FindFiles(const std::string& mask) override;
   bool FileExists(const std::string& name) override;
@@ -93,6 +100,9 @@ class FakePlatform : public Platform {
   bool MoveFile(const std::string& from, const std::string& to) override;
   LocalTime Now() override { return time_; }
   void Write(std::string_view text) override;
+  // Appends to output() unless a kReport call is made to fail.
+  bool WriteReport(std::string_view text) override;
+  void WriteError(std::string_view text) override;
   bool ConsoleIsTerminal() override { return terminal_; }
   int CursorColumn() override { return column_; }
   void MoveToColumn(int column) override;
@@ -124,12 +134,14 @@ class FakePlatform : public Platform {
   std::set<std::string> live_temporaries_;
   int temporary_serial_ = 0;
   std::string command_line_;
+  std::vector<std::string> arguments_;
   std::string reason_;
   LocalTime time_{2026, 3, 7, 9, 5, 3};
   bool terminal_ = false;
   std::deque<std::pair<int, int>> keys_;  // (key, empty polls before it)
   int poll_count_ = 0;
   std::string output_;
+  std::string error_output_;
   std::string screen_log_;
   int column_ = 0;
 };

@@ -14,10 +14,10 @@
 
 #include "check/broken_runs.h"
 #include "check/file_groups.h"
-#include "check/string_search.h"
 #include "common/records.h"
 #include "common/text.h"
 #include "fuzz/fuzz_check.h"
+#include "match/string_search.h"
 
 namespace mavoscan {
 namespace {

@@ -1,4 +1,4 @@
-#include "check/file_verifier.h"
+#include "match/file_verifier.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#ifndef MAVOSCAN_CHECK_STRING_SEARCH_H_
-#define MAVOSCAN_CHECK_STRING_SEARCH_H_
+#ifndef MAVOSCAN_MATCH_STRING_SEARCH_H_
+#define MAVOSCAN_MATCH_STRING_SEARCH_H_
 
 #include <array>
 #include <cstddef>
@@ -65,4 +65,4 @@ class StringSearch {
 
 }  // namespace mavoscan
 
-#endif  // MAVOSCAN_CHECK_STRING_SEARCH_H_
+#endif  // MAVOSCAN_MATCH_STRING_SEARCH_H_

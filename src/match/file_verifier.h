@@ -1,5 +1,5 @@
-#ifndef MAVOSCAN_CHECK_FILE_VERIFIER_H_
-#define MAVOSCAN_CHECK_FILE_VERIFIER_H_
+#ifndef MAVOSCAN_MATCH_FILE_VERIFIER_H_
+#define MAVOSCAN_MATCH_FILE_VERIFIER_H_
 
 #include <cstddef>
 #include <functional>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "check/string_search.h"
+#include "match/string_search.h"
 #include "platform/platform.h"
 #include "xmlread/definition_loader.h"
 
@@ -81,13 +81,6 @@ class FileVerifier {
   std::string scratch_;
 };
 
-// The paths of the files `masks` name: per mask in turn, its directory part
-// followed by each name found, in the order found. With `once`, a path that
-// two masks name is given once. Returns false with *err set ("no file
-// matches <mask>") when a mask matches nothing.
-bool ExpandMasks(Platform& platform, const std::vector<std::string>& masks,
-                 bool once, std::vector<std::string>* paths, std::string* err);
-
 // `text` followed by the system's reason for the last failed call, in
 // brackets, when it gives one.
 std::string WithReason(Platform& platform, std::string text);
@@ -104,4 +97,4 @@ bool VerifyFiles(Platform& platform, const DefinitionContent& definition,
 
 }  // namespace mavoscan
 
-#endif  // MAVOSCAN_CHECK_FILE_VERIFIER_H_
+#endif  // MAVOSCAN_MATCH_FILE_VERIFIER_H_

@@ -1,11 +1,10 @@
-#include "check/file_verifier.h"
+#include "match/file_verifier.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <set>
 #include <string_view>
 
 #include "common/records.h"
@@ -27,25 +26,6 @@ std::string WithReason(Platform& platform, std::string text) {
   const std::string reason = platform.FailureReason();
   if (!reason.empty()) text += " (" + reason + ")";
   return text;
-}
-
-bool ExpandMasks(Platform& platform, const std::vector<std::string>& masks,
-                 bool once, std::vector<std::string>* paths, std::string* err) {
-  std::set<std::string> taken;
-  for (const std::string& mask : masks) {
-    const std::vector<std::string> names = platform.FindFiles(mask);
-    if (names.empty()) {
-      *err = "no file matches " + mask;
-      return false;
-    }
-    const std::string directory = platform.DirectoryPart(mask);
-    for (const std::string& name : names) {
-      std::string path = directory + name;
-      if (once && !taken.insert(path).second) continue;
-      paths->push_back(std::move(path));
-    }
-  }
-  return true;
 }
 
 bool DefinitionUsable(const DefinitionContent& definition, std::string* err) {

@@ -1,4 +1,4 @@
-#include "check/string_search.h"
+#include "match/string_search.h"
 
 #include <algorithm>
 

@@ -1,0 +1,157 @@
+#include "check/check_commands.h"
+
+#include <string>
+#include <utility>
+
+#include "check/cross_check.h"
+#include "check/cross_check_report.h"
+#include "check/verify.h"
+#include "platform/platform.h"
+
+namespace mavoscan {
+namespace {
+
+constexpr int kMaxFolds = 100;
+
+CommandOutcome Failed(std::string error) {
+  CommandOutcome outcome;
+  outcome.exit_code = kCheckError;
+  outcome.error = std::move(error);
+  return outcome;
+}
+
+std::vector<OptionSpec> VerifyOptions(bool with_explain) {
+  std::vector<OptionSpec> options = {
+      {"--not", OptionKind::kTexts, "MASK",
+       "files that must not match (may be repeated)"},
+      {"--strict", OptionKind::kFlag, "", "warnings fail the run too"},
+  };
+  if (with_explain) {
+    options.push_back({"--explain", OptionKind::kFlag, "",
+                       "add what the explain subcommand shows"});
+  }
+  return options;
+}
+
+bool CheckVerifyOperands(const ParsedCommand& parsed, std::string* err) {
+  if (parsed.operands().empty()) {
+    *err = "no definition file given";
+    return false;
+  }
+  if (parsed.operands().size() == 1 && !parsed.Has("--not")) {
+    *err = "no files mask given";
+    return false;
+  }
+  return true;
+}
+
+CommandOutcome RunVerifyCommand(Platform& platform, const ParsedCommand& parsed,
+                                bool explain) {
+  const std::vector<std::string>& operands = parsed.operands();
+  VerifySettings settings;
+  settings.definition_file = operands[0];
+  settings.masks.assign(operands.begin() + 1, operands.end());
+  settings.not_masks = parsed.Texts("--not");
+  settings.explain = explain || parsed.Has("--explain");
+  settings.strict = parsed.Has("--strict");
+  VerifyResult result;
+  std::string err;
+  if (!RunVerify(platform, settings, &result, &err)) return Failed(err);
+
+  CommandOutcome outcome;
+  if (parsed.Has("--json")) {
+    std::string more = WeaknessJsonMembers(result.weakness);
+    if (result.explained)
+      more += ",\"explain\":" + ExplainJson(*result.explained);
+    outcome.report = JsonReport(result.report, result.passed, more);
+  } else {
+    const TextStyle style{platform.ConsoleIsTerminal()};
+    outcome.report = TextReport(result.report) + WeaknessText(result.weakness);
+    if (result.explained)
+      outcome.report += ExplainText(*result.explained, style);
+  }
+  outcome.exit_code = result.passed ? kCheckPassed : kCheckFailed;
+  return outcome;
+}
+
+}  // namespace
+
+const std::vector<Subcommand>& CheckCommands() {
+  static const std::vector<Subcommand> kCommands = {
+      VerifyCommand(),
+      ExplainCommand(),
+      CrossCheckCommand(),
+  };
+  return kCommands;
+}
+
+Subcommand VerifyCommand() {
+  return {"verify",
+          "DEF MASK...",
+          "tests files against a definition: every file of the MASKs must "
+          "match it,\nno file of a --not MASK may; warns about weak "
+          "definitions",
+          VerifyOptions(/*with_explain=*/true),
+          CheckVerifyOperands,
+          [](Platform& platform, const ParsedCommand& parsed) {
+            return RunVerifyCommand(platform, parsed, /*explain=*/false);
+          }};
+}
+
+Subcommand ExplainCommand() {
+  return {"explain",
+          "DEF MASK...",
+          "verifies, then shows how many files hold each pattern and "
+          "string, the byte\nruns most files share but some break, and the "
+          "groups a mixed set falls into",
+          VerifyOptions(/*with_explain=*/false),
+          CheckVerifyOperands,
+          [](Platform& platform, const ParsedCommand& parsed) {
+            return RunVerifyCommand(platform, parsed, /*explain=*/true);
+          }};
+}
+
+Subcommand CrossCheckCommand() {
+  return {"cross-check",
+          "MASK...",
+          "builds definitions from K-1 of K folds of the samples and tests "
+          "each on the\nfold left out: the share of unseen files expected to "
+          "match, and a learning curve",
+          {
+              {"--folds", OptionKind::kNumber, "K",
+               "folds of the cross-check (2 to 100, default 5)", 2, kMaxFolds},
+              {"--seed", OptionKind::kNumber, "N",
+               "seed of the random split (default 1)"},
+              {"--no-strings", OptionKind::kFlag, "",
+               "definitions without global strings, as the scanner's /NS"},
+          },
+          [](const ParsedCommand& parsed, std::string* err) {
+            if (parsed.operands().empty()) {
+              *err = "no samples mask given";
+              return false;
+            }
+            return true;
+          },
+          [](Platform& platform, const ParsedCommand& parsed) {
+            CrossCheckSettings settings;
+            settings.masks = parsed.operands();
+            settings.folds = static_cast<int>(parsed.Number("--folds", 5));
+            settings.seed = parsed.Number("--seed", 1);
+            settings.check_strings = !parsed.Has("--no-strings");
+            CrossCheckResult result;
+            std::string err;
+            if (!RunCrossCheck(platform, settings, &result, &err)) {
+              return Failed(err);
+            }
+            CommandOutcome outcome;
+            outcome.report =
+                parsed.Has("--json")
+                    ? CrossCheckJson(result)
+                    : CrossCheckText(result,
+                                     TextStyle{platform.ConsoleIsTerminal()});
+            outcome.exit_code = result.Passed() ? kCheckPassed : kCheckFailed;
+            return outcome;
+          }};
+}
+
+}  // namespace mavoscan
