@@ -12,10 +12,11 @@ namespace mavoscan {
 namespace {
 
 // The priority of a signature that says little; each informative byte adds
-// kPriorityPerByte, up to the database's top priority.
+// kPriorityPerByte, up to 90: the top ten are left to hand-made entries
+// that must win over any other.
 constexpr size_t kBasePriority = 30;
 constexpr size_t kPriorityPerByte = 2;
-constexpr size_t kMaxPriority = 100;
+constexpr size_t kMaxPriority = 90;
 
 bool IsTokenByte(unsigned char byte) {
   return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
