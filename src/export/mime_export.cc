@@ -17,6 +17,9 @@ namespace {
 constexpr size_t kBasePriority = 30;
 constexpr size_t kPriorityPerByte = 2;
 constexpr size_t kMaxPriority = 90;
+// libxml2, which reads the package, refuses elements nested deeper than
+// 256; the package's own elements take three of those levels.
+constexpr size_t kMaxMatchDepth = 250;
 
 bool IsTokenByte(unsigned char byte) {
   return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
@@ -99,6 +102,43 @@ std::string FoldingMask(const PlannedString& planned, bool* unfolded) {
   return any ? "0x" + HexBytes(mask) : "";
 }
 
+// The patterns as one match when they do not overlap: a value from the
+// first pattern's offset to the last one's end, the bytes between them
+// masked out. Each pattern is a match of its own otherwise.
+std::vector<MimeMatch> PatternMatches(
+    const std::vector<PlannedPattern>& patterns) {
+  int64_t first = patterns[0].pos;
+  int64_t end = 0;
+  for (const PlannedPattern& pattern : patterns) {
+    first = std::min(first, pattern.pos);
+    end =
+        std::max(end, pattern.pos + static_cast<int64_t>(pattern.bytes.size()));
+  }
+  std::string value(static_cast<size_t>(end - first), '\0');
+  std::string mask(value.size(), '\0');
+  bool overlap = false;
+  for (const PlannedPattern& pattern : patterns) {
+    const size_t at = static_cast<size_t>(pattern.pos - first);
+    for (size_t i = 0; i < pattern.bytes.size(); ++i) {
+      overlap |= mask[at + i] != '\0';
+      mask[at + i] = '\xFF';
+    }
+    value.replace(at, pattern.bytes.size(), pattern.bytes);
+  }
+  std::vector<MimeMatch> matches;
+  if (overlap) {
+    for (const PlannedPattern& pattern : patterns) {
+      matches.push_back(
+          {std::to_string(pattern.pos), MimeValue(pattern.bytes), ""});
+    }
+    return matches;
+  }
+  const bool masked = mask.find('\0') != std::string::npos;
+  matches.push_back({std::to_string(first), MimeValue(value),
+                     masked ? "0x" + HexBytes(mask) : ""});
+  return matches;
+}
+
 }  // namespace
 
 bool ExportMime(const DefinitionContent& definition, const ExportPlan& plan,
@@ -113,13 +153,14 @@ bool ExportMime(const DefinitionContent& definition, const ExportPlan& plan,
   const std::string type =
       mime_type.empty() ? MimeTypeFrom(plan.name) : mime_type;
 
-  std::vector<MimeMatch> matches;
-  for (const PlannedPattern& pattern : plan.patterns) {
-    matches.push_back(
-        {std::to_string(pattern.pos), MimeValue(pattern.bytes), ""});
-  }
+  std::vector<MimeMatch> matches = PatternMatches(plan.patterns);
   std::vector<size_t> unfolded_strings;
+  std::vector<size_t> dropped;
   for (const PlannedString& planned : plan.strings) {
+    if (matches.size() >= kMaxMatchDepth) {
+      dropped.push_back(planned.number);
+      continue;
+    }
     bool unfolded = false;
     const std::string mask = FoldingMask(planned, &unfolded);
     if (unfolded) unfolded_strings.push_back(planned.number);
@@ -161,6 +202,12 @@ bool ExportMime(const DefinitionContent& definition, const ExportPlan& plan,
     result->losses.push_back(ReadWindowLoss(
         plan, kMimeSniffLength,
         "GLib's content type detection reads no more of a file"));
+  }
+  if (!dropped.empty()) {
+    result->losses.push_back(
+        StringLoss(LossKind::kStringLimit, dropped,
+                   "left out: the database's XML reader takes matches nested " +
+                       std::to_string(kMaxMatchDepth) + " deep at most"));
   }
   if (!unfolded_strings.empty()) {
     result->losses.push_back(StringLoss(

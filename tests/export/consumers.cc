@@ -9,8 +9,8 @@
 #include <map>
 #include <sstream>
 
-#include "match/file_verifier.h"
 #include "export/droid_matcher.h"
+#include "match/file_verifier.h"
 #include "platform/platform.h"
 
 #ifdef MAVO_HAVE_LIBMAGIC
