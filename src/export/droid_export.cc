@@ -43,6 +43,7 @@ std::string StringSequence(const PlannedString& planned, bool fold) {
 ExportResult ExportDroid(const DefinitionContent& definition,
                          const ExportPlan& plan, const LocalTime& now) {
   ExportResult result;
+  result.label = XmlText(plan.name);
   std::string& text = result.text;
   text =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

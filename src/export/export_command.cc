@@ -108,10 +108,8 @@ CommandOutcome RunExport(Platform& platform, const ParsedCommand& parsed) {
     }
   }
   if (parsed.Has("--json")) {
-    const std::string name =
-        request.name.empty() ? definition.file_type : request.name;
     outcome.report =
-        ExportJson(definition_file, request.format, name, out_file, result);
+        ExportJson(definition_file, request.format, out_file, result);
   } else if (!out_file.has_value()) {
     outcome.report = std::move(result.text);
   }
@@ -122,7 +120,6 @@ CommandOutcome RunExport(Platform& platform, const ParsedCommand& parsed) {
 }  // namespace
 
 std::string ExportJson(const std::string& definition_file, ExportFormat format,
-                       const std::string& name,
                        const std::optional<std::string>& out_file,
                        const ExportResult& result) {
   JsonWriter json;
@@ -130,11 +127,11 @@ std::string ExportJson(const std::string& definition_file, ExportFormat format,
   json.Member("format", "mavocheck-export/1");
   json.BytesMember("definition", definition_file);
   json.Member("export_format", ExportFormatName(format));
-  json.BytesMember("name", name);
-  json.Key("out");
+  json.Member("label", result.label);
   if (out_file.has_value()) {
-    json.String(*out_file);
+    json.BytesMember("out", *out_file);
   } else {
+    json.Key("out");
     json.Null();
   }
   json.Key("losses");

@@ -18,7 +18,6 @@ Subcommand ExportCommand();
 // The export's JSON report: the definition, the format, the losses, and the
 // exported text when it went to no file.
 std::string ExportJson(const std::string& definition_file, ExportFormat format,
-                       const std::string& name,
                        const std::optional<std::string>& out_file,
                        const ExportResult& result);
 

@@ -62,6 +62,9 @@ struct ExportLoss {
 struct ExportResult {
   // The signature file's bytes, lines ending in "\n".
   std::string text;
+  // What the consumer reports for a file that matches: the magic message,
+  // the YARA rule name, the MIME type or the DROID format's name.
+  std::string label;
   std::vector<ExportLoss> losses;
 };
 

@@ -114,6 +114,11 @@ ExportResult ExportMagic(const DefinitionContent& definition,
   text = "# " + MagicMessage(plan.name) + ": exported from a MavoScan " +
          "definition of " + std::to_string(definition.file_num) + " files\n";
   const std::string message = MagicMessage(plan.name);
+  // libmagic prints "%%" as "%".
+  for (size_t i = 0; i < message.size(); ++i) {
+    result.label.push_back(message[i]);
+    if (message[i] == '%') ++i;
+  }
   for (size_t level = 0; level < tests.size(); ++level) {
     const MagicTest& test = tests[level];
     text.append(level, '>');

@@ -174,6 +174,7 @@ bool ExportMime(const DefinitionContent& definition, const ExportPlan& plan,
   const size_t priority = std::min(
       kMaxPriority, kBasePriority + kPriorityPerByte * plan.informative_bytes);
 
+  result->label = type;
   std::string& text = result->text;
   text =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

@@ -171,6 +171,7 @@ bool ExportYara(const DefinitionContent& definition, const ExportPlan& plan,
     conditions.push_back("(" + condition + ")");
   }
 
+  result->label = rule;
   std::string& text = result->text;
   text = "rule " + rule + "\n{\n  meta:\n";
   text += "    description = " + MetaText(definition.file_type) + "\n";

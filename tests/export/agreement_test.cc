@@ -262,16 +262,12 @@ class Agreement : public testing::Test {
     for (const AgreementSet& set : *sets_) {
       ExportRequest request;
       request.format = format;
-      request.name = format == ExportFormat::kYara ? "agreement" : "";
       ExportResult result;
       std::string err;
       ASSERT_TRUE(ExportDefinition(set.definition, request, &result, &err))
           << set.name << ": " << err;
-      const std::string name =
-          format == ExportFormat::kMime
-              ? "application/x-enter-a-useful-file-type-description"
-              : set.definition.file_type;
-      const ConsumerRun run = RunConsumer(format, result.text, name, set.files);
+      const ConsumerRun run =
+          RunConsumer(format, result.text, result.label, set.files);
       if (run.skipped.has_value()) GTEST_SKIP() << *run.skipped;
       ASSERT_EQ(run.error, "") << set.name << "\n" << result.text;
       ASSERT_EQ(run.matches.size(), set.files.size());

@@ -112,7 +112,7 @@ bool HaveCommand(const std::string& name) {
   return RunShell("command -v " + name, &out) == 0;
 }
 
-ConsumerRun RunLibmagic(const std::string& exported, const std::string& name,
+ConsumerRun RunLibmagic(const std::string& exported, const std::string& label,
                         const std::vector<std::string>& paths) {
   ConsumerRun run;
 #ifdef MAVO_HAVE_LIBMAGIC
@@ -140,19 +140,19 @@ ConsumerRun RunLibmagic(const std::string& exported, const std::string& name,
       run.error = "magic_file " + path + ": " + magic_error(cookie);
       break;
     }
-    run.matches.push_back(std::string(said) == name);
+    run.matches.push_back(std::string(said) == label);
   }
   magic_close(cookie);
 #else
   (void)exported;
-  (void)name;
+  (void)label;
   (void)paths;
   run.skipped = "libmagic is not installed";
 #endif
   return run;
 }
 
-ConsumerRun RunYara(const std::string& exported,
+ConsumerRun RunYara(const std::string& exported, const std::string& label,
                     const std::vector<std::string>& paths) {
   ConsumerRun run;
   if (!HaveCommand("yara")) {
@@ -182,14 +182,15 @@ ConsumerRun RunYara(const std::string& exported,
     for (size_t index : indexes) {
       // Each match is a line "RULE PATH".
       const std::string path = paths[index];
-      run.matches[index] = out.find(" " + path + "\n") != std::string::npos;
+      run.matches[index] =
+          out.find(label + " " + path + "\n") != std::string::npos;
     }
   }
   return run;
 }
 
 ConsumerRun RunMimeDatabase(const std::string& exported,
-                            const std::string& mime_type,
+                            const std::string& label,
                             const std::vector<std::string>& paths) {
   ConsumerRun run;
   if (!HaveCommand("update-mime-database") || !HaveCommand("gio")) {
@@ -224,7 +225,7 @@ ConsumerRun RunMimeDatabase(const std::string& exported,
   while (std::getline(lines, line)) {
     const size_t at = line.find(key);
     if (at != std::string::npos) {
-      run.matches.push_back(line.substr(at + key.size()) == mime_type);
+      run.matches.push_back(line.substr(at + key.size()) == label);
     }
   }
   if (run.matches.size() != paths.size()) {
@@ -247,15 +248,15 @@ ConsumerRun RunDroidMatcher(const std::string& exported,
 }
 
 ConsumerRun RunConsumer(ExportFormat format, const std::string& exported,
-                        const std::string& name,
+                        const std::string& label,
                         const std::vector<std::string>& paths) {
   switch (format) {
     case ExportFormat::kMagic:
-      return RunLibmagic(exported, name, paths);
+      return RunLibmagic(exported, label, paths);
     case ExportFormat::kYara:
-      return RunYara(exported, paths);
+      return RunYara(exported, label, paths);
     case ExportFormat::kMime:
-      return RunMimeDatabase(exported, name, paths);
+      return RunMimeDatabase(exported, label, paths);
     case ExportFormat::kDroid:
       return RunDroidMatcher(exported, paths);
   }

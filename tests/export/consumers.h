@@ -47,23 +47,22 @@ struct ConsumerRun {
   std::vector<bool> matches;
 };
 
-// Each consumer reads `exported` (a file of its format) and judges `paths`.
-// `name` is what the export shows for a match (message, rule name, MIME
-// type).
-ConsumerRun RunLibmagic(const std::string& exported, const std::string& name,
+// Each consumer reads `exported` (a file of its format) and judges `paths`:
+// a file matches when the consumer reports `label` for it (the export's
+// ExportResult::label).
+ConsumerRun RunLibmagic(const std::string& exported, const std::string& label,
                         const std::vector<std::string>& paths);
-ConsumerRun RunYara(const std::string& exported,
+ConsumerRun RunYara(const std::string& exported, const std::string& label,
                     const std::vector<std::string>& paths);
 ConsumerRun RunMimeDatabase(const std::string& exported,
-                            const std::string& mime_type,
+                            const std::string& label,
                             const std::vector<std::string>& paths);
 ConsumerRun RunDroidMatcher(const std::string& exported,
                             const std::vector<std::string>& paths);
 
-// The consumer of `format`: the one above for it. For magic `name` is the
-// message, for mime the MIME type.
+// The consumer of `format`: the one above for it.
 ConsumerRun RunConsumer(ExportFormat format, const std::string& exported,
-                        const std::string& name,
+                        const std::string& label,
                         const std::vector<std::string>& paths);
 
 // Whether the losses an export reported allow its consumer to differ from

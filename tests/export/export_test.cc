@@ -194,10 +194,8 @@ void CheckFormat(ExportFormat format, const std::vector<FormatRow>& rows) {
       sizes.push_back(file.size > 0 ? file.size
                                     : static_cast<int64_t>(file.data.size()));
     }
-    const std::string name = format == ExportFormat::kMime
-                                 ? "application/x-planted-type"
-                                 : p.definition.file_type;
-    const ConsumerRun run = RunConsumer(format, result.text, name, paths);
+    const ConsumerRun run =
+        RunConsumer(format, result.text, result.label, paths);
     if (run.skipped.has_value()) GTEST_SKIP() << *run.skipped;
     ASSERT_EQ(run.error, "") << p.name << "\n" << result.text;
     ASSERT_EQ(run.matches.size(), paths.size()) << p.name;
