@@ -22,20 +22,23 @@ struct MagicTest {
   std::string value;
 };
 
-bool IsAlphanumeric(unsigned char byte) {
+bool IsPlainByte(unsigned char byte) {
   return (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
-         (byte >= '0' && byte <= '9');
+         (byte >= '0' && byte <= '9') || byte == '.' || byte == '-' ||
+         byte == '_' || byte == '+' || byte == ':' || byte == '/' ||
+         byte == ',';
 }
 
-// Letters and digits as themselves, every other byte as \xHH: a value
-// beginning with <, >, =, !, &, ^ or ~ would be read as a comparison, and a
-// space or tab would end it. A lone "x" means "any value".
+// Letters, digits and a few marks as themselves, every other byte as \xHH:
+// a value beginning with <, >, =, !, &, ^ or ~ would be read as a
+// comparison, a backslash starts an escape, and a space or tab would end
+// the value. A lone "x" means "any value".
 std::string MagicValue(std::string_view bytes) {
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string value;
   for (size_t i = 0; i < bytes.size(); ++i) {
     const unsigned char byte = ByteAt(bytes, i);
-    if (IsAlphanumeric(byte) && !(bytes.size() == 1 && byte == 'x')) {
+    if (IsPlainByte(byte) && !(bytes.size() == 1 && byte == 'x')) {
       value.push_back(static_cast<char>(byte));
     } else {
       value += "\\x";

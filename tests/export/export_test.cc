@@ -80,13 +80,13 @@ std::vector<Planted> PlantedDefinitions() {
   const int64_t head = 5 * kMiB;
   return {
       {"patterns and a mixed-case string",
-       Definition({{mvx, 0}, {ffs, 20}}, {"HELLO WORLD"}),
-       {{"lower", Filled(300, {{0, mvx}, {20, ffs}, {100, "hello world"}})},
-        {"mixed", Filled(300, {{0, mvx}, {20, ffs}, {250, "HeLLo WoRLD"}})},
-        {"upper", Filled(300, {{0, mvx}, {20, ffs}, {40, "HELLO WORLD"}})},
+       Definition({{mvx, 0}, {ffs, 20}}, {"HELLO WORLD-1.0"}),
+       {{"lower", Filled(300, {{0, mvx}, {20, ffs}, {100, "hello world-1.0"}})},
+        {"mixed", Filled(300, {{0, mvx}, {20, ffs}, {250, "HeLLo WoRLD-1.0"}})},
+        {"upper", Filled(300, {{0, mvx}, {20, ffs}, {40, "HELLO WORLD-1.0"}})},
         {"no string", Filled(300, {{0, mvx}, {20, ffs}})},
         {"broken pattern",
-         Filled(300, {{0, "MVX2"}, {20, ffs}, {40, "hello world"}})},
+         Filled(300, {{0, "MVX2"}, {20, ffs}, {40, "hello world-1.0"}})},
         {"ends in pattern 2", Filled(22, {{0, mvx}, {20, ffs.substr(0, 2)}})}}},
       {"no strings",
        Definition({{"\x7F"
