@@ -275,12 +275,14 @@ class Agreement : public testing::Test {
           VerifyVerdicts(set.definition, set.files);
       size_t agree = 0;
       size_t matching = 0;
+      size_t missed = 0;
       for (size_t f = 0; f < set.files.size(); ++f) {
         matching += verdicts[f];
         if (run.matches[f] == verdicts[f]) {
           ++agree;
           continue;
         }
+        missed += verdicts[f];
         EXPECT_TRUE(LossExplains(result.losses, set.sizes[f], run.matches[f]))
             << set.name << ", " << set.files[f] << ": the definition says "
             << (verdicts[f] ? "match" : "no match")
@@ -290,8 +292,9 @@ class Agreement : public testing::Test {
       std::cout << "[ agreement ] " << ExportFormatName(format) << ", "
                 << set.name << ": " << agree << " of " << set.files.size()
                 << " files agree (" << matching << " match the definition), "
-                << set.files.size() - agree << " differ as "
-                << result.losses.size() << " reported losses allow\n";
+                << missed << " missed and " << set.files.size() - agree - missed
+                << " taken as " << result.losses.size()
+                << " reported losses allow\n";
     }
   }
 
