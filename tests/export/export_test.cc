@@ -78,7 +78,20 @@ std::vector<Planted> PlantedDefinitions() {
   const std::string far = "FARTEXT1";
   const int64_t big = 10 * kMiB + 4096;
   const int64_t head = 5 * kMiB;
+  // More strings than a MIME package nests: all of them, and all but the
+  // last.
+  std::vector<std::string> many;
+  std::string all_strings;
+  for (int i = 0; i < 300; ++i) {
+    many.push_back("S" + std::to_string(1000 + i));
+    all_strings += many.back() + " ";
+  }
+  const std::string but_last = all_strings.substr(0, all_strings.size() - 6);
   return {
+      {"300 strings",
+       Definition({{"MANY", 0}}, many),
+       {{"all", Filled(2000, {{0, "MANY"}, {10, all_strings}})},
+        {"all but the last", Filled(2000, {{0, "MANY"}, {10, but_last}})}}},
       {"patterns and a mixed-case string",
        Definition({{mvx, 0}, {ffs, 20}}, {"HELLO WORLD-1.0"}),
        {{"lower", Filled(300, {{0, mvx}, {20, ffs}, {100, "hello world-1.0"}})},
@@ -216,7 +229,8 @@ constexpr LossKind kCp437 = LossKind::kCodePage437;
 
 TEST(MagicExport, PlantedDefinitions) {
   CheckFormat(ExportFormat::kMagic,
-              {{"patterns and a mixed-case string", {kWindow}},
+              {{"300 strings", {kWindow}},
+               {"patterns and a mixed-case string", {kWindow}},
                {"no strings", {}},
                {"a 200-byte pattern", {}},
                {"a pattern at 2047", {}},
@@ -227,7 +241,8 @@ TEST(MagicExport, PlantedDefinitions) {
 }
 
 TEST(YaraExport, PlantedDefinitions) {
-  CheckFormat(ExportFormat::kYara, {{"patterns and a mixed-case string", {}},
+  CheckFormat(ExportFormat::kYara, {{"300 strings", {}},
+                                    {"patterns and a mixed-case string", {}},
                                     {"no strings", {}},
                                     {"a 200-byte pattern", {}},
                                     {"a pattern at 2047", {}},
@@ -239,7 +254,8 @@ TEST(YaraExport, PlantedDefinitions) {
 
 TEST(MimeExport, PlantedDefinitions) {
   CheckFormat(ExportFormat::kMime,
-              {{"patterns and a mixed-case string", {kWindow}},
+              {{"300 strings", {kWindow, LossKind::kStringLimit}},
+               {"patterns and a mixed-case string", {kWindow}},
                {"no strings", {}},
                {"a 200-byte pattern", {}},
                {"a pattern at 2047", {}},
@@ -251,7 +267,8 @@ TEST(MimeExport, PlantedDefinitions) {
 
 TEST(DroidExport, PlantedDefinitions) {
   CheckFormat(ExportFormat::kDroid,
-              {{"patterns and a mixed-case string", {kWindow, LossKind::kCase}},
+              {{"300 strings", {kWindow}},
+               {"patterns and a mixed-case string", {kWindow, LossKind::kCase}},
                {"no strings", {}},
                {"a 200-byte pattern", {}},
                {"a pattern at 2047", {}},
