@@ -73,7 +73,7 @@ CommandOutcome RunExport(Platform& platform, const ParsedCommand& parsed) {
   const std::string& definition_file = parsed.operands()[0];
   DefinitionContent definition;
   std::string err;
-  if (!ReadStrictDefinition(platform, definition_file, &definition, &err)) {
+  if (!ReadExportedDefinition(platform, definition_file, &definition, &err)) {
     return Failed(err);
   }
   ExportRequest request;
@@ -118,6 +118,23 @@ CommandOutcome RunExport(Platform& platform, const ParsedCommand& parsed) {
 }
 
 }  // namespace
+
+bool ReadExportedDefinition(Platform& platform, const std::string& path,
+                            DefinitionContent* definition, std::string* err) {
+  if (!ReadStrictDefinition(platform, path, definition, err)) return false;
+  // The strict reader keeps what testing files needs; the fields an export
+  // also shows come from the loader, which reads them as the scanner does.
+  DefinitionContent described;
+  if (!ReadDefinitionContent(platform, path, &described, err)) {
+    *err = WithReason(platform, *err);
+    return false;
+  }
+  definition->ext = std::move(described.ext);
+  definition->user = std::move(described.user);
+  definition->creator = std::move(described.creator);
+  definition->file_num = described.file_num;
+  return true;
+}
 
 std::string ExportJson(const std::string& definition_file, ExportFormat format,
                        const std::optional<std::string>& out_file,

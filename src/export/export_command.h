@@ -6,6 +6,8 @@
 
 #include "common/command_table.h"
 #include "export/export_definition.h"
+#include "platform/platform.h"
+#include "xmlread/definition_loader.h"
 
 namespace mavoscan {
 
@@ -14,6 +16,13 @@ namespace mavoscan {
 // format of another identifier, on standard output or written to FILE,
 // with every loss on standard error (and in the JSON report).
 Subcommand ExportCommand();
+
+// Reads the definition file `path` strictly, as every mode that tests files
+// does, with the descriptive fields an export shows besides (extension,
+// author, creator, file count). Returns false with *err set when it cannot
+// be read or is malformed.
+bool ReadExportedDefinition(Platform& platform, const std::string& path,
+                            DefinitionContent* definition, std::string* err);
 
 // The export's JSON report: the definition, the format, the losses, and the
 // exported text when it went to no file.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/text.h"
+#include "match/byte_evidence.h"
 
 namespace mavoscan {
 namespace {
@@ -43,7 +44,7 @@ std::string NumberList(const std::vector<size_t>& numbers) {
 size_t InformativeBytes(std::string_view bytes) {
   size_t count = 0;
   for (size_t i = 0; i < bytes.size(); ++i) {
-    count += ByteAt(bytes, i) != 0x00 && ByteAt(bytes, i) != 0xFF;
+    count += IsInformativeByte(ByteAt(bytes, i));
   }
   return count;
 }
@@ -112,6 +113,10 @@ bool PlanExport(const DefinitionContent& definition,
     }
   }
   plan->name = request.name.empty() ? definition.file_type : request.name;
+  const TextLayout large = SampleTextLayout(kWholeReadLimit + 1);
+  plan->head_length = static_cast<int64_t>(large.head.length);
+  plan->tail_length =
+      large.tail.has_value() ? static_cast<int64_t>(large.tail->length) : 0;
   return true;
 }
 
@@ -126,8 +131,9 @@ ExportLoss ReadWindowLoss(const ExportPlan& plan, int64_t window,
   text.append(reason).append("); the definition finds ");
   text += numbers.size() == 1 ? "it" : "them";
   text += " anywhere in a file of up to " + std::to_string(kWholeReadLimit) +
-          " bytes and in the first and last " +
-          std::to_string(kHeadReadLength) + " bytes of a larger one";
+          " bytes and in the first " + std::to_string(plan.head_length) +
+          " and last " + std::to_string(plan.tail_length) +
+          " bytes of a larger one";
   ExportLoss loss = StringLoss(LossKind::kReadWindow, std::move(numbers), text);
   loss.read_window = window;
   return loss;

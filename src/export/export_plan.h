@@ -22,10 +22,6 @@ namespace mavoscan {
 // plan restates the strings as the bytes a file may hold at each place, so
 // that each format can say exactly those bytes or name what it cannot.
 
-// The string passes read a large file as its first and last this many
-// bytes, and a string never spans the two.
-constexpr int64_t kHeadReadLength = kWholeReadLimit / 2;
-
 struct PlannedPattern {
   int64_t pos = 0;
   std::string bytes;
@@ -59,6 +55,11 @@ struct ExportPlan {
   size_t informative_bytes = 0;
   // The name shown for a match: the request's, or the FileType.
   std::string name;
+  // What the string passes read of a file over kWholeReadLimit bytes: its
+  // first head_length and its last tail_length bytes, apart (a string never
+  // spans the two).
+  int64_t head_length = 0;
+  int64_t tail_length = 0;
 };
 
 // Fills *plan. Returns false with *err set when the definition has no

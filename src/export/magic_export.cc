@@ -97,10 +97,10 @@ ExportResult ExportMagic(const DefinitionContent& definition,
     if (planned.cp437_letters) cp437_strings.push_back(planned.number);
     const std::string_view searched =
         std::string_view(planned.bytes).substr(0, kMagicValueLength);
-    // Start positions 0 to kHeadReadLength - length: the string lies in the
+    // Start positions 0 to head_length - length: the string lies in the
     // head the string passes read of any file, however large.
     const int64_t range = std::max<int64_t>(
-        kHeadReadLength - static_cast<int64_t>(searched.size()) + 1, 1);
+        plan.head_length - static_cast<int64_t>(searched.size()) + 1, 1);
     // With /c, a lower case letter in the value matches either case and an
     // upper case one only itself.
     tests.push_back({0, "search/" + std::to_string(range) + "/c",
@@ -137,7 +137,7 @@ ExportResult ExportMagic(const DefinitionContent& definition,
 
   if (!plan.strings.empty()) {
     result.losses.push_back(ReadWindowLoss(
-        plan, kHeadReadLength,
+        plan, plan.head_length,
         "a magic test cannot tell a file's size, so the search keeps to the "
         "part the definition reads of any file"));
   }

@@ -157,16 +157,19 @@ bool ExportYara(const DefinitionContent& definition, const ExportPlan& plan,
     strings += "    " + id + " = " + YaraString(planned) + "\n";
     const int64_t length = static_cast<int64_t>(planned.bytes.size());
     // A string counts where the string passes find it: anywhere in a file
-    // up to kWholeReadLimit bytes, else wholly within the first or the last
-    // kHeadReadLength bytes (the two are read apart). "in" ranges hold the
-    // offsets at which the string starts, both ends included.
+    // up to kWholeReadLimit bytes, else wholly within the head or the tail
+    // they read (the two apart). "in" ranges hold the offsets at which the
+    // string starts, both ends included.
     std::string condition =
         "(filesize <= " + std::to_string(kWholeReadLimit) + " and " + id + ")";
-    if (length <= kHeadReadLength) {
+    if (length <= plan.head_length) {
       condition += " or " + id + " in (0.." +
-                   std::to_string(kHeadReadLength - length) + ") or " + id +
-                   " in (filesize-" + std::to_string(kHeadReadLength) +
-                   "..filesize-" + std::to_string(length) + ")";
+                   std::to_string(plan.head_length - length) + ")";
+    }
+    if (length <= plan.tail_length) {
+      condition += " or " + id + " in (filesize-" +
+                   std::to_string(plan.tail_length) + "..filesize-" +
+                   std::to_string(length) + ")";
     }
     conditions.push_back("(" + condition + ")");
   }

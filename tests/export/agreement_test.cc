@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "export/consumers.h"
+#include "export/export_command.h"
 #include "export/export_definition.h"
 #include "gtest/gtest.h"
-#include "match/strict_definition.h"
 #include "platform/platform.h"
 
 namespace mavoscan {
@@ -81,8 +81,8 @@ bool ScanDefinition(const ScratchDir& dir, DefinitionContent* definition,
   char program[] = "mavocheck";
   char* argv[] = {program, nullptr};
   std::unique_ptr<Platform> platform = CreatePlatform(1, argv);
-  return ReadStrictDefinition(*platform, dir.path() + "/newtype.mavo.xml",
-                              definition, err);
+  return ReadExportedDefinition(*platform, dir.path() + "/newtype.mavo.xml",
+                                definition, err);
 }
 
 void AddFile(const std::string& path, AgreementSet* set) {
@@ -205,7 +205,7 @@ std::vector<AgreementSet> SystemSets(const ScratchDir& dir) {
                           "ELF",
                           262144, 8)},
       {"TrueType", SystemFiles("/usr/share/fonts", ".ttf",
-                               std::string("\0\1\0\0", 4), 1048576, 8)},
+                               std::string("\0\1\0\0", 4), 262144, 8)},
   };
   std::vector<std::string> all;
   for (size_t t = 0; t < types.size(); ++t) {
