@@ -49,19 +49,22 @@ std::string MagicValue(std::string_view bytes) {
   return value;
 }
 
-// The message is a printf format for the tested value, so "%" doubles;
-// control bytes and bytes outside ASCII become "?".
+// libmagic takes "%" in a message for a printf format of the tested value
+// and refuses the entry when the format does not suit a string, "%%"
+// included; so "%", control bytes and bytes outside ASCII become "?".
 std::string MagicMessage(std::string_view name) {
   std::string message;
   for (size_t i = 0; i < name.size(); ++i) {
     const unsigned char byte = ByteAt(name, i);
-    if (byte == '%') {
-      message += "%%";
-    } else {
-      message.push_back(byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte)
-                                                    : '?');
-    }
+    const bool plain = byte >= 0x20 && byte < 0x7F && byte != '%';
+    message.push_back(plain ? static_cast<char>(byte) : '?');
   }
+  // libmagic drops the spaces that begin or end a message.
+  const size_t first = message.find_first_not_of(' ');
+  message =
+      first == std::string::npos
+          ? ""
+          : message.substr(first, message.find_last_not_of(' ') + 1 - first);
   if (message.empty()) message = "data of a MavoScan definition";
   return message;
 }
@@ -114,14 +117,10 @@ ExportResult ExportMagic(const DefinitionContent& definition,
                kStrengthPerByte * (plan.informative_bytes - first_informative));
 
   std::string& text = result.text;
-  text = "# " + MagicMessage(plan.name) + ": exported from a MavoScan " +
-         "definition of " + std::to_string(definition.file_num) + " files\n";
   const std::string message = MagicMessage(plan.name);
-  // libmagic prints "%%" as "%".
-  for (size_t i = 0; i < message.size(); ++i) {
-    result.label.push_back(message[i]);
-    if (message[i] == '%') ++i;
-  }
+  text = "# " + message + ": exported from a MavoScan definition of " +
+         std::to_string(definition.file_num) + " files\n";
+  result.label = message;
   for (size_t level = 0; level < tests.size(); ++level) {
     const MagicTest& test = tests[level];
     text.append(level, '>');

@@ -280,3 +280,44 @@ TEST(DroidExport, PlantedDefinitions) {
 
 }  // namespace
 }  // namespace mavoscan
+
+namespace mavoscan {
+namespace {
+
+// Whatever the FileType holds, each consumer loads the export and reports
+// its label for a file that matches.
+TEST(ExportNames, EachConsumerReportsTheLabel) {
+  const std::vector<std::string> names = {
+      "100% sure",   "  padded  ", "a \"quoted\" <name> & more",
+      "caf\xC3\xA9", "rule",       "",
+      "2nd format",  "back\\slash"};
+  ScratchDir dir;
+  const std::vector<std::string> paths = {
+      dir.Write("match", Filled(100, {{0, "NAME"}}))};
+  for (ExportFormat format : {ExportFormat::kMagic, ExportFormat::kYara,
+                              ExportFormat::kMime, ExportFormat::kDroid}) {
+    for (const std::string& name : names) {
+      DefinitionContent definition = Definition({{"NAME", 0}}, {});
+      definition.file_type = name;
+      ExportRequest request;
+      request.format = format;
+      ExportResult result;
+      std::string err;
+      ASSERT_TRUE(ExportDefinition(definition, request, &result, &err))
+          << name << ": " << err;
+      const ConsumerRun run =
+          RunConsumer(format, result.text, result.label, paths);
+      if (run.skipped.has_value()) continue;
+      EXPECT_EQ(run.error, "")
+          << ExportFormatName(format) << ", " << name << "\n"
+          << result.text;
+      EXPECT_EQ(run.matches, std::vector<bool>{true})
+          << ExportFormatName(format) << ", \"" << name << "\" as \""
+          << result.label << "\"\n"
+          << result.text;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mavoscan
