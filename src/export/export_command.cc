@@ -62,6 +62,11 @@ bool CheckExport(const ParsedCommand& parsed, std::string* err) {
            parsed.Text("--format") + "\"";
     return false;
   }
+  if (parsed.Has("--out") && parsed.Text("--out") == parsed.operands()[0]) {
+    // The export would take the definition's place.
+    *err = "--out names the definition itself";
+    return false;
+  }
   if (parsed.Has("--mime-type") && format != ExportFormat::kMime) {
     *err = "--mime-type goes with --format mime only";
     return false;
