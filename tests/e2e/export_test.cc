@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "e2e/e2e_harness.h"
+#include "fakes/json_reader.h"
 #include "gtest/gtest.h"
 
 namespace mavoscan::e2e {
@@ -131,6 +132,21 @@ TEST(ExportRun, WritesEachFormatAndSaysWhatItLoses) {
       EXPECT_EQ(run.err, "") << row.name;
     }
   }
+  // The JSON report, as a script's parser reads it, holds the export as the
+  // plain run writes it and the loss the plain run said.
+  const RunResult json =
+      Check(dir, {"export", "newtype.mavo.xml", "--format", "magic", "--json"});
+  JsonValue report;
+  ASSERT_TRUE(JsonReader::Parse(json.out, &report)) << json.out;
+  EXPECT_EQ(
+      report["text"].text,
+      Check(dir, {"export", "newtype.mavo.xml", "--format", "magic"}).out);
+  ASSERT_EQ(report["losses"].items.size(), 1u) << json.out;
+  EXPECT_EQ(report["losses"].items[0]["kind"].text, "read-window");
+  EXPECT_EQ(report["losses"].items[0]["read_window"].number, 5242880);
+  EXPECT_FALSE(report["lossless"].boolean);
+  EXPECT_EQ(report["label"].text, "Enter a useful file type description");
+
   EXPECT_FALSE(dir.Exists("refused.magic"));
   EXPECT_EQ(dir.Read("rule.yar"),
             Check(dir, {"export", "newtype.mavo.xml", "--format", "yara"}).out);
