@@ -7,6 +7,7 @@
 #include "check/cross_check_report.h"
 #include "check/verify.h"
 #include "common/json_writer.h"
+#include "export/export_command.h"
 #include "platform/platform.h"
 #include "tune/split_command.h"
 #include "tune/tune_command.h"
@@ -90,7 +91,7 @@ CommandOutcome RunVerifyCommand(Platform& platform, const ParsedCommand& parsed,
 const std::vector<Subcommand>& CheckCommands() {
   static const std::vector<Subcommand> kCommands = {
       VerifyCommand(), ExplainCommand(), CrossCheckCommand(),
-      TuneCommand(),   SplitCommand(),
+      TuneCommand(),   SplitCommand(),   ExportCommand(),
   };
   return kCommands;
 }

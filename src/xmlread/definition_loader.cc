@@ -27,6 +27,8 @@ enum Field {
   kFileNum,
   kRefine,
   kCheckStrings,
+  kExt,
+  kCreator,
   kFieldCount
 };
 
@@ -35,7 +37,8 @@ constexpr std::array<std::string_view, kFieldCount> kFieldPaths = {
     "\\Mavo\\Info\\E-Mail",          "\\Mavo\\Info\\Home",
     "\\Mavo\\Info\\ExtraInfo\\Rem",  "\\Mavo\\Info\\ExtraInfo\\RefURL",
     "\\Mavo\\General\\FileNum",      "\\Mavo\\General\\Refine",
-    "\\Mavo\\General\\CheckStrings",
+    "\\Mavo\\General\\CheckStrings", "\\Mavo\\Info\\Ext",
+    "\\Mavo\\General\\Creator",
 };
 constexpr std::string_view kBytesPath = "\\Mavo\\FrontBlock\\Pattern\\Bytes";
 constexpr std::string_view kPosPath = "\\Mavo\\FrontBlock\\Pattern\\Pos";
@@ -312,6 +315,12 @@ bool ReadDefinitionContent(Platform& platform, const std::string& name,
     return false;
   }
   content->file_type = found.fields[kFileType].value_or("");
+  content->ext = found.fields[kExt].value_or("");
+  content->user = found.fields[kUser].value_or("");
+  content->creator = found.fields[kCreator].value_or("");
+  if (found.fields[kFileNum].has_value()) {
+    content->file_num = ReadDecimal(*found.fields[kFileNum]);
+  }
   content->check_strings = found.fields[kCheckStrings] == "True";
   content->strings = std::move(found.strings);
   return true;

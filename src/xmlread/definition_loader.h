@@ -30,6 +30,13 @@ struct DefinitionPattern {
 // files against it.
 struct DefinitionContent {
   std::string file_type;
+  // The descriptive fields a program that exports the definition shows:
+  // the extension, the author, the program that wrote it and the number of
+  // samples it was built from.
+  std::string ext;
+  std::string user;
+  std::string creator;
+  int32_t file_num = 0;
   // In document order.
   std::vector<DefinitionPattern> patterns;
   // Its CheckStrings is "True".
