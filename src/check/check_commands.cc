@@ -6,6 +6,7 @@
 #include "check/cross_check.h"
 #include "check/cross_check_report.h"
 #include "check/verify.h"
+#include "identify/identify_command.h"
 #include "platform/platform.h"
 
 namespace mavoscan {
@@ -81,6 +82,7 @@ const std::vector<Subcommand>& CheckCommands() {
       VerifyCommand(),
       ExplainCommand(),
       CrossCheckCommand(),
+      IdentifyCommand(),
   };
   return kCommands;
 }

@@ -1,0 +1,169 @@
+#include "identify/identifier.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "identify/evidence.h"
+#include "strings/sample_text.h"
+
+namespace mavoscan {
+namespace {
+
+// What of a file the strings are searched in, by the scanner's rule for
+// reading a sample.
+struct TextPiece {
+  int64_t offset = 0;
+  size_t length = 0;
+};
+struct TextPieces {
+  TextPiece head;
+  std::optional<TextPiece> tail;
+};
+constexpr char kJoint = '|';
+
+TextPieces PiecesOf(int64_t size) {
+  constexpr int64_t kHalf = kWholeReadLimit / 2;
+  if (size <= kWholeReadLimit) {
+    return {{0, static_cast<size_t>(std::max<int64_t>(size, 0))}, {}};
+  }
+  return {{0, static_cast<size_t>(kHalf)},
+          TextPiece{size - kHalf, static_cast<size_t>(kHalf)}};
+}
+
+std::string Reason(Platform& platform, std::string_view what) {
+  std::string reason(what);
+  const std::string system = platform.FailureReason();
+  if (!system.empty()) reason += ": " + system;
+  return reason;
+}
+
+}  // namespace
+
+Identifier::Identifier(const IdentifyLibrary& library)
+    : library_(library), searches_(library.size()) {}
+
+Identifier::~Identifier() = default;
+
+bool Identifier::NeedsText() const {
+  for (uint32_t index : candidates_) {
+    if (!library_.searched(index).empty()) return true;
+  }
+  return false;
+}
+
+std::vector<IdentifyMatch> Identifier::Confirm(std::string_view text) {
+  std::vector<IdentifyMatch> matches;
+  for (uint32_t index : candidates_) {
+    const std::vector<std::string>& searched = library_.searched(index);
+    IdentifyMatch match;
+    match.definition = index;
+    match.basis.patterns = library_.definition(index).content.patterns.size();
+    match.basis.pattern_bytes = library_.pattern_bytes(index);
+    match.basis.pattern_bits = library_.pattern_bits(index);
+    if (!searched.empty()) {
+      std::unique_ptr<StringSearch>& search = searches_[index];
+      if (search == nullptr) search = std::make_unique<StringSearch>(searched);
+      search->Search(text);
+      if (!search->AllFound()) continue;
+      match.basis.strings = searched.size();
+      for (const std::string& s : searched) {
+        match.basis.string_bits += StringBits(s, text.size());
+      }
+    }
+    match.bits =
+        ReportedBits(match.basis.pattern_bits + match.basis.string_bits);
+    match.weak = match.bits < kWeakBits;
+    matches.push_back(match);
+  }
+  std::stable_sort(matches.begin(), matches.end(),
+                   [this](const IdentifyMatch& a, const IdentifyMatch& b) {
+                     if (a.bits != b.bits) return a.bits > b.bits;
+                     return library_.definition(a.definition).name <
+                            library_.definition(b.definition).name;
+                   });
+  return matches;
+}
+
+std::vector<IdentifyMatch> Identifier::Identify(const FileBytes& bytes) {
+  library_.PatternMatches(
+      bytes.head.substr(0,
+                        std::min(bytes.head.size(), library_.front_length())),
+      &candidates_);
+  if (bytes.tail.empty() || !NeedsText()) return Confirm(bytes.head);
+  bytes_.assign(bytes.head);
+  bytes_.push_back(kJoint);
+  bytes_.append(bytes.tail);
+  return Confirm(bytes_);
+}
+
+bool Identifier::IdentifyFile(Platform& platform, const std::string& path,
+                              int64_t* size,
+                              std::vector<IdentifyMatch>* matches,
+                              std::string* reason) {
+  matches->clear();
+  std::unique_ptr<ReadableFile> file = platform.OpenForReading(path);
+  if (file == nullptr) {
+    *reason = Reason(platform, "cannot open");
+    return false;
+  }
+  *size = std::max<int64_t>(file->Size(), 0);
+  // Replaces *out with `length` bytes at `offset`, fewer where the file
+  // ends first; a read of fewer bytes than the file holds there fails.
+  auto read = [&](int64_t offset, size_t length, std::string* out) {
+    const size_t available = static_cast<size_t>(
+        std::clamp<int64_t>(*size - offset, 0, static_cast<int64_t>(length)));
+    if (available == 0) {
+      out->clear();
+      return true;
+    }
+    if (file->ReadAt(offset, available, out) && out->size() >= available) {
+      out->resize(available);
+      return true;
+    }
+    *reason = Reason(platform, "cannot read");
+    return false;
+  };
+
+  if (!read(0, library_.front_length(), &bytes_)) return false;
+  library_.PatternMatches(bytes_, &candidates_);
+  if (!NeedsText()) {
+    *matches = Confirm(bytes_);
+    return true;
+  }
+  // The front read is the text's beginning; the rest of the head follows
+  // it, then the tail.
+  const TextPieces pieces = PiecesOf(*size);
+  const size_t have = bytes_.size();
+  if (pieces.head.length > have) {
+    if (!read(static_cast<int64_t>(have), pieces.head.length - have,
+              &scratch_)) {
+      return false;
+    }
+    bytes_.append(scratch_);
+  }
+  if (pieces.tail) {
+    if (!read(pieces.tail->offset, pieces.tail->length, &scratch_)) {
+      return false;
+    }
+    bytes_.push_back(kJoint);
+    bytes_.append(scratch_);
+  }
+  *matches = Confirm(bytes_);
+  return true;
+}
+
+std::vector<IdentifyMatch> Identify(const IdentifyLibrary& library,
+                                    const FileBytes& bytes) {
+  Identifier identifier(library);
+  return identifier.Identify(bytes);
+}
+
+size_t BestCount(const std::vector<IdentifyMatch>& matches) {
+  size_t count = 0;
+  while (count < matches.size() && matches[count].bits == matches[0].bits) {
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace mavoscan
