@@ -39,35 +39,42 @@ std::string Reason(Platform& platform, std::string_view what) {
 
 }  // namespace
 
-Identifier::Identifier(const IdentifyLibrary& library)
-    : library_(library), searches_(library.size()) {}
+Identifier::Identifier(const IdentifyLibrary& library) : library_(library) {}
 
 Identifier::~Identifier() = default;
 
 bool Identifier::NeedsText() const {
   for (uint32_t index : candidates_) {
-    if (!library_.searched(index).empty()) return true;
+    if (!library_.string_ids(index).empty()) return true;
   }
   return false;
 }
 
 std::vector<IdentifyMatch> Identifier::Confirm(std::string_view text) {
   std::vector<IdentifyMatch> matches;
+  bool searched = false;
   for (uint32_t index : candidates_) {
-    const std::vector<std::string>& searched = library_.searched(index);
+    const std::vector<uint32_t>& ids = library_.string_ids(index);
     IdentifyMatch match;
     match.definition = index;
     match.basis.patterns = library_.definition(index).content.patterns.size();
     match.basis.pattern_bytes = library_.pattern_bytes(index);
     match.basis.pattern_bits = library_.pattern_bits(index);
-    if (!searched.empty()) {
-      std::unique_ptr<StringSearch>& search = searches_[index];
-      if (search == nullptr) search = std::make_unique<StringSearch>(searched);
-      search->Search(text);
-      if (!search->AllFound()) continue;
-      match.basis.strings = searched.size();
-      for (const std::string& s : searched) {
-        match.basis.string_bits += StringBits(s, text.size());
+    if (!ids.empty()) {
+      if (!searched) {
+        if (search_ == nullptr) {
+          search_ = std::make_unique<StringSearch>(library_.strings());
+        }
+        search_->Search(text);
+        searched = true;
+      }
+      bool all = true;
+      for (uint32_t id : ids) all = all && search_->Found(id);
+      if (!all) continue;
+      match.basis.strings = ids.size();
+      for (uint32_t id : ids) {
+        match.basis.string_bits +=
+            StringBits(library_.strings()[id], text.size());
       }
     }
     match.bits =

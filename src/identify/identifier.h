@@ -76,8 +76,11 @@ class Identifier {
 
   const IdentifyLibrary& library_;
   std::vector<uint32_t> candidates_;
-  // Per definition, its string search once a file has needed it.
-  std::vector<std::unique_ptr<StringSearch>> searches_;
+  // The search for every string of the library, made when a file first
+  // needs it. One search of a file's text for all of them costs about what
+  // a search for one does, and far less memory than a search per
+  // definition.
+  std::unique_ptr<StringSearch> search_;
   // Kept from file to file for their memory.
   std::string bytes_;
   std::string scratch_;

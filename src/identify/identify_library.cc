@@ -47,13 +47,17 @@ IdentifyLibrary::IdentifyLibrary(std::vector<LibraryDefinition> definitions)
     : definitions_(std::move(definitions)) {
   compiled_.resize(definitions_.size());
   AnchorCounts counts;
+  std::map<std::string, uint32_t> string_ids;
   std::map<size_t, std::vector<std::pair<unsigned char, uint32_t>>> anchored;
   for (size_t i = 0; i < definitions_.size(); ++i) {
     const DefinitionContent& content = definitions_[i].content;
     Compiled& compiled = compiled_[i];
     if (content.check_strings) {
       for (const std::string& written : content.strings) {
-        compiled.searched.push_back(SearchedString(written));
+        const auto [it, added] = string_ids.emplace(
+            SearchedString(written), static_cast<uint32_t>(strings_.size()));
+        if (added) strings_.push_back(it->first);
+        compiled.string_ids.push_back(it->second);
       }
     }
     compiled.pattern_bits = PatternBits(content.patterns);

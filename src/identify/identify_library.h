@@ -46,10 +46,14 @@ class IdentifyLibrary {
   const LibraryDefinition& definition(size_t index) const {
     return definitions_[index];
   }
-  // The strings definition `index` looks for (upper-cased, NUL for the
-  // apostrophe); empty unless it checks strings.
-  const std::vector<std::string>& searched(size_t index) const {
-    return compiled_[index].searched;
+  // Every string some definition looks for (upper-cased, NUL for the
+  // apostrophe), each once, so that one search over a file's text serves
+  // every definition.
+  const std::vector<std::string>& strings() const { return strings_; }
+  // The indexes into strings() of the strings definition `index` looks
+  // for; empty unless it checks strings.
+  const std::vector<uint32_t>& string_ids(size_t index) const {
+    return compiled_[index].string_ids;
   }
   double pattern_bits(size_t index) const {
     return compiled_[index].pattern_bits;
@@ -69,7 +73,7 @@ class IdentifyLibrary {
 
  private:
   struct Compiled {
-    std::vector<std::string> searched;
+    std::vector<uint32_t> string_ids;
     double pattern_bits = 0;
     size_t pattern_bytes = 0;
     // Where the definition's patterns end; a shorter front cannot hold
@@ -87,6 +91,7 @@ class IdentifyLibrary {
 
   std::vector<LibraryDefinition> definitions_;
   std::vector<Compiled> compiled_;
+  std::vector<std::string> strings_;
   std::vector<AnchorSlot> slots_;  // ascending by offset
   std::vector<uint32_t> ids_;
   // Definitions without patterns, which every file holds.
