@@ -173,5 +173,23 @@ TEST(IdentifyRun, GnuParallelRecipe) {
   EXPECT_EQ(std::count(spread.out.begin(), spread.out.end(), '\n'), 43);
 }
 
+#ifdef IDENTIFY_EXAMPLE
+// The library's worked example, which reads the bytes itself, gives the
+// answers of mavocheck identify.
+TEST(IdentifyRun, LibraryExampleAgrees) {
+  if (WindowsTool()) GTEST_SKIP() << "runs the POSIX build";
+  TempDir dir;
+  MakeLibraryAndFiles(dir);
+  const ShellResult run = Shell(dir, std::string("'") + IDENTIFY_EXAMPLE +
+                                         "' lib in/a.bin 'in/b c.bin' "
+                                         "in/d.bin");
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.out,
+            "in/a.bin: MVX drawing (mvx.mavo.xml, 167.0 bits)\n"
+            "in/b c.bin: Chunk image (png.mavo.xml, 400.7 bits)\n"
+            "in/d.bin: unknown\n");
+}
+#endif
+
 }  // namespace
 }  // namespace mavoscan::e2e
