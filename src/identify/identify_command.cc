@@ -163,25 +163,23 @@ CommandOutcome RunIdentify(Platform& platform, const ParsedCommand& parsed) {
 
 Subcommand IdentifyCommand() {
   return {"identify",
-          "--defs DIR|DEF [MASK...]",
+          "[MASK...]",
           "tells which type each file is by a library of definitions: the "
           "best match,\nits evidence in bits, ties, or unknown; one line per "
           "file as it is done",
           {
               {"--defs", OptionKind::kTexts, "DIR|DEF",
-               "the definitions: a directory's *.mavo.xml or one file\n(may "
-               "be repeated)"},
+               "the definitions (required): every *.mavo.xml of a\n"
+               "directory, or one file; may be repeated"},
               {"--files-from", OptionKind::kText, "FILE",
-               "also the files named in FILE, one a line (- for standard "
-               "input)"},
+               "the files named in FILE, one a line; - for standard\ninput"},
               {"-0", OptionKind::kFlag, "",
-               "the names of --files-from end in NUL, as find -print0 "
-               "writes them"},
+               "the names in FILE end in NUL (find -print0)"},
               {"--all", OptionKind::kFlag, "",
                "every definition that matches, best first"},
               {"--threads", OptionKind::kNumber, "N",
-               "files identified at once (default: one per core, up to 8)", 1,
-               kMaxThreads},
+               "files identified at once (default: one per core, at\nmost 8)",
+               1, kMaxThreads},
           },
           CheckIdentify,
           RunIdentify};
