@@ -6,6 +6,7 @@
 #include "check/cross_check.h"
 #include "check/cross_check_report.h"
 #include "check/verify.h"
+#include "common/json_writer.h"
 #include "identify/identify_command.h"
 #include "platform/platform.h"
 
@@ -61,10 +62,18 @@ CommandOutcome RunVerifyCommand(Platform& platform, const ParsedCommand& parsed,
 
   CommandOutcome outcome;
   if (parsed.Has("--json")) {
-    std::string more = WeaknessJsonMembers(result.weakness);
-    if (result.explained)
-      more += ",\"explain\":" + ExplainJson(*result.explained);
-    outcome.report = JsonReport(result.report, result.passed, more);
+    JsonWriter json;
+    json.BeginObject();
+    json.Member("format", kVerifyFormat);
+    VerifyJson(result.report, &json);
+    WeaknessJson(result.weakness, &json);
+    if (result.explained) {
+      json.Key("explain");
+      ExplainJson(*result.explained, &json);
+    }
+    json.Member("passed", result.passed);
+    json.EndObject();
+    outcome.report = json.Take() + "\n";
   } else {
     const TextStyle style{platform.ConsoleIsTerminal()};
     outcome.report = TextReport(result.report) + WeaknessText(result.weakness);

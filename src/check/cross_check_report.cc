@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/json_writer.h"
+
 namespace mavoscan {
 namespace {
 
@@ -57,8 +59,6 @@ std::string PartText(const FailingPart& part) {
   }
   return "string " + Quoted(part.bytes);
 }
-
-std::string Bool(bool value) { return value ? "true" : "false"; }
 
 }  // namespace
 
@@ -133,53 +133,69 @@ std::string CrossCheckText(const CrossCheckResult& result, TextStyle style) {
 }
 
 std::string CrossCheckJson(const CrossCheckResult& result) {
-  const size_t lowest = LowestFold(result.folds);
-  std::string json = "{\"samples\":" + std::to_string(result.sample_count) +
-                     ",\"folds\":" + std::to_string(result.folds.size()) +
-                     ",\"leave_one_out\":" + Bool(result.leave_one_out) +
-                     ",\"seed\":" + std::to_string(result.seed) +
-                     ",\"check_strings\":" + Bool(result.check_strings) +
-                     ",\"fold_results\":[";
+  JsonWriter json;
+  json.BeginObject();
+  json.Member("format", kCrossCheckFormat);
+  json.Member("sample_count", result.sample_count);
+  json.Member("folds", result.folds.size());
+  json.Member("leave_one_out", result.leave_one_out);
+  json.Member("seed", result.seed);
+  json.Member("check_strings", result.check_strings);
+  json.Key("fold_results");
+  json.BeginArray();
   for (size_t f = 0; f < result.folds.size(); ++f) {
     const FoldOutcome& fold = result.folds[f];
-    json += f == 0 ? "" : ",";
-    json += "{\"fold\":" + std::to_string(f + 1) +
-            ",\"trained_on\":" + std::to_string(fold.trained_on) +
-            ",\"definition\":" + Bool(fold.built) +
-            ",\"patterns\":" + std::to_string(fold.patterns) +
-            ",\"strings\":" + std::to_string(fold.strings) +
-            ",\"matched\":" + std::to_string(fold.matched) +
-            ",\"held_out\":" + std::to_string(fold.held_out) + "}";
+    json.BeginObject();
+    json.Member("fold", f + 1);
+    json.Member("trained_on", fold.trained_on);
+    json.Member("built", fold.built);
+    json.Member("pattern_count", fold.patterns);
+    json.Member("string_count", fold.strings);
+    json.Member("matched", fold.matched);
+    json.Member("held_out", fold.held_out);
+    json.EndObject();
   }
-  json += "],\"matched\":" + std::to_string(result.Matched()) +
-          ",\"total\":" + std::to_string(result.sample_count) +
-          ",\"lowest_fold\":" + std::to_string(lowest + 1) + ",\"failing\":[";
-  for (size_t i = 0; i < result.failing.size(); ++i) {
-    const FailingPart& part = result.failing[i];
-    json += i == 0 ? "" : ",";
+  json.EndArray();
+  json.Member("matched", result.Matched());
+  json.Member("total", result.sample_count);
+  json.Member("lowest_fold", LowestFold(result.folds) + 1);
+  json.Key("failing");
+  json.BeginArray();
+  for (const FailingPart& part : result.failing) {
+    json.BeginObject();
     if (part.is_pattern) {
-      json +=
-          "{\"kind\":\"pattern\",\"offset\":" + std::to_string(part.offset) +
-          ",\"bytes\":\"" + Hex(part.bytes) + "\"";
+      json.Member("part", "pattern");
+      json.Member("offset", part.offset);
+      json.HexMember("bytes", part.bytes);
     } else {
-      json += "{\"kind\":\"string\",\"text\":" + JsonString(part.bytes);
+      json.Member("part", "string");
+      json.BytesMember("text", part.bytes);
     }
-    json += ",\"files\":" + std::to_string(part.files) +
-            ",\"folds\":" + std::to_string(part.folds) + "}";
+    json.Member("failed_files", part.files);
+    json.Member("failed_folds", part.folds);
+    json.EndObject();
   }
-  json += "],\"failing_count\":" + std::to_string(result.failing_count) +
-          ",\"learning_curve\":{\"tested_fold\":1,\"points\":[";
-  for (size_t i = 0; i < result.curve.size(); ++i) {
-    const CurvePoint& point = result.curve[i];
-    json += i == 0 ? "" : ",";
-    json += "{\"samples\":" + std::to_string(point.samples) +
-            ",\"definition\":" + Bool(point.built) +
-            ",\"matched\":" + std::to_string(point.matched) +
-            ",\"total\":" + std::to_string(point.total) + "}";
+  json.EndArray();
+  json.Member("failing_count", result.failing_count);
+  json.Key("learning_curve");
+  json.BeginObject();
+  json.Member("tested_fold", 1);
+  json.Key("points");
+  json.BeginArray();
+  for (const CurvePoint& point : result.curve) {
+    json.BeginObject();
+    json.Member("trained_on", point.samples);
+    json.Member("built", point.built);
+    json.Member("matched", point.matched);
+    json.Member("total", point.total);
+    json.EndObject();
   }
-  json += "],\"reading\":\"" + CurveReadingKey(ReadCurve(result.curve)) +
-          "\"},\"passed\":" + Bool(result.Passed()) + "}\n";
-  return json;
+  json.EndArray();
+  json.Member("reading", CurveReadingKey(ReadCurve(result.curve)));
+  json.EndObject();
+  json.Member("passed", result.Passed());
+  json.EndObject();
+  return json.Take() + "\n";
 }
 
 }  // namespace mavoscan

@@ -57,6 +57,9 @@ constexpr size_t kMaxFailingParts = 10;
 // The report as text, lines ending in "\n"; bars only on a terminal.
 std::string CrossCheckText(const CrossCheckResult& result, TextStyle style);
 
+// The schema of the cross-check's JSON report, its "format" member.
+constexpr char kCrossCheckFormat[] = "mavocheck-cross-check/1";
+
 // The same content as one JSON object and a line end.
 std::string CrossCheckJson(const CrossCheckResult& result);
 

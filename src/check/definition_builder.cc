@@ -8,6 +8,7 @@
 #include "frontblock/pattern_scan.h"
 #include "match/file_verifier.h"
 #include "match/named_files.h"
+#include "output/definition_writer.h"
 #include "strings/string_analysis.h"
 
 namespace mavoscan {
@@ -112,10 +113,8 @@ bool DefinitionBuilder::Build(const std::vector<const CrossSample*>& training,
   // The writer marks every definition whose strings were analysed as
   // checking them, even when none was found.
   out->content.check_strings = strings_ != StringMode::kNone;
-  for (std::string text : found_) {
-    // An apostrophe stands for NUL in the written definition.
-    std::replace(text.begin(), text.end(), '\0', '\'');
-    out->content.strings.push_back(std::move(text));
+  for (const std::string& text : found_) {
+    out->content.strings.push_back(WrittenString(text));
   }
   return true;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "common/text.h"
+
 namespace mavoscan {
 namespace {
 
@@ -102,7 +104,7 @@ std::string RunsText(const ExplainReport& report) {
     const size_t shown = std::min(run.breakers.size(), kShownBreakers);
     for (size_t b = 0; b < shown; ++b) {
       const RunBreaker& breaker = run.breakers[b];
-      text += "    " + report.paths[breaker.file] + ": ";
+      text += "    " + ShownName(report.paths[breaker.file]) + ": ";
       if (!breaker.found.empty()) text += ShortHex(breaker.found);
       if (breaker.file_too_short) {
         text += breaker.found.empty() ? "file too short" : ", file too short";
@@ -157,7 +159,7 @@ std::string GroupsText(const ExplainReport& report) {
     text += "\n";
     const size_t files = std::min(group.files.size(), kShownGroupFiles);
     for (size_t f = 0; f < files; ++f) {
-      text += "    " + report.paths[group.files[f]] + "\n";
+      text += "    " + ShownName(report.paths[group.files[f]]) + "\n";
     }
     if (files < group.files.size()) {
       text += "    " + AndMore(files, group.files.size(), "file") + "\n";
@@ -166,51 +168,60 @@ std::string GroupsText(const ExplainReport& report) {
   return text;
 }
 
-std::string JsonPatterns(const PatternList& patterns) {
-  std::string json = "[";
-  for (size_t p = 0; p < patterns.size(); ++p) {
-    json += p == 0 ? "" : ",";
-    json += "{\"offset\":" + std::to_string(patterns[p].pos) + ",\"bytes\":\"" +
-            Hex(patterns[p].bytes) + "\"}";
+void JsonPatterns(const PatternList& patterns, JsonWriter* json) {
+  json->BeginArray();
+  for (const Pattern& pattern : patterns) {
+    json->BeginObject();
+    json->Member("offset", pattern.pos);
+    json->HexMember("bytes", pattern.bytes);
+    json->EndObject();
   }
-  return json + "]";
+  json->EndArray();
 }
 
-std::string JsonRuns(const ExplainReport& report) {
-  std::string json = "[";
-  for (size_t r = 0; r < report.broken_runs.size(); ++r) {
-    const BrokenRun& run = report.broken_runs[r];
-    json += r == 0 ? "" : ",";
-    json += "{\"offset\":" + std::to_string(run.offset) +
-            ",\"length\":" + std::to_string(run.bytes.size()) +
-            ",\"bytes\":\"" + Hex(run.bytes) +
-            "\",\"held_by\":" + std::to_string(run.held_by) + ",\"breakers\":[";
-    for (size_t b = 0; b < run.breakers.size(); ++b) {
-      const RunBreaker& breaker = run.breakers[b];
-      json += b == 0 ? "" : ",";
-      json += "{\"path\":" + JsonString(report.paths[breaker.file]) +
-              ",\"found\":\"" + Hex(breaker.found) + "\",\"file_too_short\":" +
-              (breaker.file_too_short ? "true" : "false") + "}";
+void JsonRuns(const ExplainReport& report, JsonWriter* json) {
+  json->BeginArray();
+  for (const BrokenRun& run : report.broken_runs) {
+    json->BeginObject();
+    json->Member("offset", run.offset);
+    json->Member("length", run.bytes.size());
+    json->HexMember("bytes", run.bytes);
+    json->Member("held_by", run.held_by);
+    json->Key("breakers");
+    json->BeginArray();
+    for (const RunBreaker& breaker : run.breakers) {
+      json->BeginObject();
+      json->BytesMember("path", report.paths[breaker.file]);
+      json->HexMember("found", breaker.found);
+      json->Member("file_too_short", breaker.file_too_short);
+      json->EndObject();
     }
-    json += "]}";
+    json->EndArray();
+    json->EndObject();
   }
-  return json + "]";
+  json->EndArray();
 }
 
-std::string JsonGroups(const ExplainReport& report) {
-  std::string json = "[";
-  for (size_t g = 0; g < report.grouping.groups.size(); ++g) {
-    const FileGroup& group = report.grouping.groups[g];
-    json += g == 0 ? "" : ",";
-    json += "{\"marks\":" + JsonPatterns(group.marks) +
-            ",\"file_count\":" + std::to_string(group.files.size()) +
-            ",\"patterns\":" + JsonPatterns(group.patterns) + ",\"files\":[";
-    for (size_t f = 0; f < group.files.size(); ++f) {
-      json += (f == 0 ? "" : ",") + JsonString(report.paths[group.files[f]]);
+void JsonGroups(const ExplainReport& report, JsonWriter* json) {
+  json->BeginArray();
+  for (const FileGroup& group : report.grouping.groups) {
+    json->BeginObject();
+    json->Key("marks");
+    JsonPatterns(group.marks, json);
+    json->Member("file_count", group.files.size());
+    json->Key("patterns");
+    JsonPatterns(group.patterns, json);
+    json->Key("files");
+    json->BeginArray();
+    for (size_t file : group.files) {
+      json->BeginObject();
+      json->BytesMember("path", report.paths[file]);
+      json->EndObject();
     }
-    json += "]}";
+    json->EndArray();
+    json->EndObject();
   }
-  return json + "]";
+  json->EndArray();
 }
 
 }  // namespace
@@ -250,28 +261,38 @@ std::string ExplainText(const ExplainReport& report, const TextStyle& style) {
          GroupsText(report);
 }
 
-std::string ExplainJson(const ExplainReport& report) {
-  std::string json = "{\"file_count\":" + std::to_string(report.paths.size()) +
-                     ",\"patterns\":[";
+void ExplainJson(const ExplainReport& report, JsonWriter* json) {
+  json->BeginObject();
+  json->Member("file_count", report.paths.size());
+  json->Key("patterns");
+  json->BeginArray();
   for (size_t i = 0; i < report.patterns.size(); ++i) {
     const PatternHold& hold = report.patterns[i];
-    json += i == 0 ? "" : ",";
-    json += "{\"pattern\":" + std::to_string(i + 1) +
-            ",\"offset\":" + std::to_string(hold.pattern.pos) +
-            ",\"bytes\":\"" + Hex(hold.pattern.bytes) +
-            "\",\"held_by\":" + std::to_string(hold.held_by) + "}";
+    json->BeginObject();
+    json->Member("pattern", i + 1);
+    json->Member("offset", hold.pattern.pos);
+    json->HexMember("bytes", hold.pattern.bytes);
+    json->Member("held_by", hold.held_by);
+    json->EndObject();
   }
-  json += "],\"strings\":[";
+  json->EndArray();
+  json->Key("strings");
+  json->BeginArray();
   for (size_t i = 0; i < report.strings.size(); ++i) {
-    json += i == 0 ? "" : ",";
-    json += "{\"string\":" + std::to_string(i + 1) +
-            ",\"text\":" + JsonString(report.strings[i].text) +
-            ",\"held_by\":" + std::to_string(report.strings[i].held_by) + "}";
+    json->BeginObject();
+    json->Member("string", i + 1);
+    json->BytesMember("text", report.strings[i].text);
+    json->Member("held_by", report.strings[i].held_by);
+    json->EndObject();
   }
-  json += "],\"broken_runs\":" + JsonRuns(report) +
-          ",\"whole_set_patterns\":" + JsonPatterns(report.grouping.whole_set) +
-          ",\"groups\":" + JsonGroups(report) + "}";
-  return json;
+  json->EndArray();
+  json->Key("broken_runs");
+  JsonRuns(report, json);
+  json->Key("whole_set_patterns");
+  JsonPatterns(report.grouping.whole_set, json);
+  json->Key("groups");
+  JsonGroups(report, json);
+  json->EndObject();
 }
 
 }  // namespace mavoscan

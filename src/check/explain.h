@@ -8,6 +8,7 @@
 #include "check/broken_runs.h"
 #include "check/file_groups.h"
 #include "check/report_text.h"
+#include "common/json_writer.h"
 #include "match/file_verifier.h"
 #include "xmlread/definition_loader.h"
 
@@ -48,8 +49,9 @@ ExplainReport Explain(const DefinitionContent& definition,
 // for a terminal.
 std::string ExplainText(const ExplainReport& report, const TextStyle& style);
 
-// The same as one JSON object, with every list in full.
-std::string ExplainJson(const ExplainReport& report);
+// The same as one JSON object (the value being written), with every list
+// in full.
+void ExplainJson(const ExplainReport& report, JsonWriter* json);
 
 }  // namespace mavoscan
 

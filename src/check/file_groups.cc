@@ -10,6 +10,7 @@
 
 #include "common/text.h"
 #include "frontblock/pattern_scan.h"
+#include "match/byte_evidence.h"
 
 namespace mavoscan {
 namespace {
@@ -60,7 +61,7 @@ Kept KeptBytes(const std::vector<std::string>& fronts,
     if (!shared) continue;
     ++kept.bytes;
     const unsigned char byte = ByteAt(first, pos);
-    kept.informative += byte != 0x00 && byte != 0xFF;
+    kept.informative += IsInformativeByte(byte);
   }
   return kept;
 }

@@ -41,10 +41,6 @@ std::string Hex(std::string_view bytes) {
 
 std::string Quoted(std::string_view text) { return QuotedWith(text, "\\x"); }
 
-std::string JsonString(std::string_view text) {
-  return QuotedWith(text, "\\u00");
-}
-
 std::string Plural(size_t count, std::string_view noun) {
   std::string text = std::to_string(count) + " " + std::string(noun);
   return count == 1 ? text : text + "s";

@@ -14,10 +14,6 @@ std::string Hex(std::string_view bytes);
 // outside printable ASCII written as \xHH.
 std::string Quoted(std::string_view text);
 
-// The same as a JSON string: bytes outside printable ASCII as \u00HH, so any
-// bytes (not always UTF-8) make valid JSON.
-std::string JsonString(std::string_view text);
-
 // "1 pattern", "2 patterns".
 std::string Plural(size_t count, std::string_view noun);
 

@@ -13,6 +13,10 @@
 
 namespace mavoscan {
 
+// The schema of the JSON report of verify and explain, its "format"
+// member.
+constexpr char kVerifyFormat[] = "mavocheck-verify/1";
+
 struct VerifySettings {
   std::string definition_file;
   // The files that must match, and those that must not.

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "check/report_text.h"
+#include "common/text.h"
 
 namespace mavoscan {
 namespace {
@@ -15,7 +16,8 @@ size_t MatchCount(const std::vector<FileVerdict>& verdicts) {
 
 void AppendVerdict(const DefinitionContent& definition,
                    const FileVerdict& verdict, std::string* text) {
-  *text += verdict.path + (verdict.Matches() ? ": match\n" : ": no match\n");
+  *text += ShownName(verdict.path) +
+           (verdict.Matches() ? ": match\n" : ": no match\n");
   for (const PatternMiss& miss : verdict.failed_patterns) {
     const DefinitionPattern& pattern = definition.patterns[miss.pattern];
     *text += "  pattern " + std::to_string(miss.pattern + 1) + " at offset " +
@@ -29,36 +31,38 @@ void AppendVerdict(const DefinitionContent& definition,
   }
 }
 
-std::string JsonVerdicts(const DefinitionContent& definition,
-                         const std::vector<FileVerdict>& verdicts) {
-  std::string json = "[";
-  for (size_t f = 0; f < verdicts.size(); ++f) {
-    const FileVerdict& verdict = verdicts[f];
-    json += f == 0 ? "" : ",";
-    json += "{\"path\":" + JsonString(verdict.path) +
-            ",\"match\":" + (verdict.Matches() ? "true" : "false") +
-            ",\"failed_patterns\":[";
-    for (size_t m = 0; m < verdict.failed_patterns.size(); ++m) {
-      const PatternMiss& miss = verdict.failed_patterns[m];
+void JsonVerdicts(const DefinitionContent& definition,
+                  const std::vector<FileVerdict>& verdicts, JsonWriter* json) {
+  json->BeginArray();
+  for (const FileVerdict& verdict : verdicts) {
+    json->BeginObject();
+    json->BytesMember("path", verdict.path);
+    json->Member("match", verdict.Matches());
+    json->Key("failed_patterns");
+    json->BeginArray();
+    for (const PatternMiss& miss : verdict.failed_patterns) {
       const DefinitionPattern& pattern = definition.patterns[miss.pattern];
-      json += m == 0 ? "" : ",";
-      json +=
-          "{\"pattern\":" + std::to_string(miss.pattern + 1) +
-          ",\"offset\":" + std::to_string(pattern.pos) + ",\"expected\":\"" +
-          Hex(pattern.bytes) + "\",\"found\":\"" + Hex(miss.found) +
-          "\",\"file_too_short\":" + (miss.file_too_short ? "true" : "false") +
-          "}";
+      json->BeginObject();
+      json->Member("pattern", miss.pattern + 1);
+      json->Member("offset", pattern.pos);
+      json->HexMember("expected", pattern.bytes);
+      json->HexMember("found", miss.found);
+      json->Member("file_too_short", miss.file_too_short);
+      json->EndObject();
     }
-    json += "],\"missing_strings\":[";
-    for (size_t m = 0; m < verdict.missing_strings.size(); ++m) {
-      const size_t index = verdict.missing_strings[m];
-      json += m == 0 ? "" : ",";
-      json += "{\"string\":" + std::to_string(index + 1) +
-              ",\"text\":" + JsonString(definition.strings[index]) + "}";
+    json->EndArray();
+    json->Key("missing_strings");
+    json->BeginArray();
+    for (size_t index : verdict.missing_strings) {
+      json->BeginObject();
+      json->Member("string", index + 1);
+      json->BytesMember("text", definition.strings[index]);
+      json->EndObject();
     }
-    json += "]}";
+    json->EndArray();
+    json->EndObject();
   }
-  return json + "]";
+  json->EndArray();
 }
 
 }  // namespace
@@ -70,7 +74,7 @@ bool VerifyReport::Passed() const {
 std::string TextReport(const VerifyReport& report) {
   const DefinitionContent& definition = *report.definition;
   std::string text =
-      "Definition " + report.definition_file + ": " +
+      "Definition " + ShownName(report.definition_file) + ": " +
       Plural(definition.patterns.size(), "pattern") + ", " +
       Plural(definition.strings.size(), "global string") +
       (definition.check_strings ? " (checked)\n" : " (not checked)\n");
@@ -87,7 +91,7 @@ std::string TextReport(const VerifyReport& report) {
     std::string matching;
     for (const FileVerdict& verdict : report.not_files) {
       AppendVerdict(definition, verdict, &text);
-      if (verdict.Matches()) matching += " " + verdict.path;
+      if (verdict.Matches()) matching += " " + ShownName(verdict.path);
     }
     const size_t count = report.not_files.size();
     text += std::to_string(count - MatchCount(report.not_files)) + " of " +
@@ -97,31 +101,36 @@ std::string TextReport(const VerifyReport& report) {
   return text;
 }
 
-std::string JsonReport(const VerifyReport& report, bool passed,
-                       const std::string& more_members) {
+void VerifyJson(const VerifyReport& report, JsonWriter* json) {
   const DefinitionContent& definition = *report.definition;
-  std::string json = "{\"definition\":" + JsonString(report.definition_file) +
-                     ",\"file_type\":" + JsonString(definition.file_type) +
-                     ",\"patterns\":[";
-  for (size_t p = 0; p < definition.patterns.size(); ++p) {
-    json += p == 0 ? "" : ",";
-    json += "{\"offset\":" + std::to_string(definition.patterns[p].pos) +
-            ",\"bytes\":\"" + Hex(definition.patterns[p].bytes) + "\"}";
+  json->BytesMember("definition", report.definition_file);
+  json->BytesMember("file_type", definition.file_type);
+  json->Key("patterns");
+  json->BeginArray();
+  for (const DefinitionPattern& pattern : definition.patterns) {
+    json->BeginObject();
+    json->Member("offset", pattern.pos);
+    json->HexMember("bytes", pattern.bytes);
+    json->EndObject();
   }
-  json += "],\"check_strings\":";
-  json += definition.check_strings ? "true" : "false";
-  json += ",\"strings\":[";
+  json->EndArray();
+  json->Member("check_strings", definition.check_strings);
+  json->Key("strings");
+  json->BeginArray();
   for (size_t s = 0; s < definition.strings.size(); ++s) {
-    json += (s == 0 ? "" : ",") + JsonString(definition.strings[s]);
+    json->BeginObject();
+    json->Member("string", s + 1);
+    json->BytesMember("text", definition.strings[s]);
+    json->EndObject();
   }
-  json +=
-      "],\"files\":" + JsonVerdicts(definition, report.files) +
-      ",\"matched\":" + std::to_string(MatchCount(report.files)) +
-      ",\"not_files\":" + JsonVerdicts(definition, report.not_files) +
-      ",\"not_matched\":" +
-      std::to_string(report.not_files.size() - MatchCount(report.not_files)) +
-      more_members + ",\"passed\":" + (passed ? "true" : "false") + "}\n";
-  return json;
+  json->EndArray();
+  json->Key("files");
+  JsonVerdicts(definition, report.files, json);
+  json->Member("matched", MatchCount(report.files));
+  json->Key("not_files");
+  JsonVerdicts(definition, report.not_files, json);
+  json->Member("not_matched",
+               report.not_files.size() - MatchCount(report.not_files));
 }
 
 }  // namespace mavoscan

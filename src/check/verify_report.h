@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/json_writer.h"
 #include "match/file_verifier.h"
 #include "xmlread/definition_loader.h"
 
@@ -26,12 +27,11 @@ struct VerifyReport {
 // "no match" with the patterns and strings that failed, then the summaries.
 std::string TextReport(const VerifyReport& report);
 
-// The same content as one JSON object and a line end. Bytes are given in
-// hexadecimal; in texts (paths, strings) a byte outside printable ASCII is
-// written as \u00XX with the byte's value. `more_members` (each
-// ',"name":value') go in before the final "passed".
-std::string JsonReport(const VerifyReport& report, bool passed,
-                       const std::string& more_members = "");
+// The same content as members of the JSON object being written: the
+// definition, its patterns and strings, then "files" and "not_files" with
+// a verdict per file. Bytes are given in hexadecimal; texts that are not
+// valid UTF-8 also as "..._hex".
+void VerifyJson(const VerifyReport& report, JsonWriter* json);
 
 }  // namespace mavoscan
 

@@ -6,7 +6,9 @@
 #include <string_view>
 
 #include "check/report_text.h"
+#include "common/json_writer.h"
 #include "common/text.h"
+#include "match/byte_evidence.h"
 
 namespace mavoscan {
 namespace {
@@ -18,13 +20,6 @@ constexpr size_t kFewInformativeBytes = 4;
 constexpr double kWeakChanceBits = 20;
 // How many items a warning line names before "...".
 constexpr size_t kItemsShown = 10;
-
-double ByteBits(unsigned char byte) {
-  if (byte == 0x00) return 2;
-  if (byte == 0xFF) return 4;
-  if (byte >= 0x20 && byte < 0x7F) return 6;
-  return 8;
-}
 
 bool OneValue(std::string_view bytes) {
   return !bytes.empty() &&
@@ -58,15 +53,15 @@ Strength MeasureStrength(const DefinitionContent& definition) {
   for (const DefinitionPattern& pattern : definition.patterns) {
     strength.pattern_bytes += pattern.bytes.size();
     for (size_t i = 0; i < pattern.bytes.size(); ++i) {
-      strength.chance_bits += ByteBits(ByteAt(pattern.bytes, i));
+      strength.chance_bits += ByteChanceBits(ByteAt(pattern.bytes, i));
     }
     if (OneValue(pattern.bytes)) {
       const unsigned char value = ByteAt(pattern.bytes, 0);
-      strength.informative_bytes += value != 0x00 && value != 0xFF;
+      strength.informative_bytes += IsInformativeByte(value);
     } else {
       for (size_t i = 0; i < pattern.bytes.size(); ++i) {
         const unsigned char byte = ByteAt(pattern.bytes, i);
-        strength.informative_bytes += byte != 0x00 && byte != 0xFF;
+        strength.informative_bytes += IsInformativeByte(byte);
       }
     }
   }
@@ -211,28 +206,29 @@ std::string WeaknessText(const WeaknessReport& weakness) {
   return text;
 }
 
-std::string WeaknessJsonMembers(const WeaknessReport& weakness) {
+void WeaknessJson(const WeaknessReport& weakness, JsonWriter* json) {
   const Strength& strength = weakness.strength;
-  char bits[32];
-  std::snprintf(bits, sizeof bits, "%.1f", strength.chance_bits);
-  std::string json =
-      ",\"strength\":{\"pattern_bytes\":" +
-      std::to_string(strength.pattern_bytes) +
-      ",\"informative_bytes\":" + std::to_string(strength.informative_bytes) +
-      ",\"chance_bits\":" + bits +
-      ",\"chance\":" + JsonString(ChanceText(strength.chance_bits)) +
-      "},\"warnings\":[";
-  for (size_t w = 0; w < weakness.warnings.size(); ++w) {
-    const Weakness& warning = weakness.warnings[w];
-    json += (w == 0 ? "" : ",") + std::string("{\"kind\":") +
-            JsonString(warning.kind) + ",\"text\":" + JsonString(warning.text) +
-            ",\"items\":[";
-    for (size_t i = 0; i < warning.items.size(); ++i) {
-      json += (i == 0 ? "" : ",") + std::to_string(warning.items[i]);
-    }
-    json += "]}";
+  json->Key("strength");
+  json->BeginObject();
+  json->Member("pattern_bytes", strength.pattern_bytes);
+  json->Member("informative_bytes", strength.informative_bytes);
+  json->Key("chance_bits");
+  json->Fixed(strength.chance_bits, 1);
+  json->Member("chance", ChanceText(strength.chance_bits));
+  json->EndObject();
+  json->Key("warnings");
+  json->BeginArray();
+  for (const Weakness& warning : weakness.warnings) {
+    json->BeginObject();
+    json->Member("kind", warning.kind);
+    json->Member("text", warning.text);
+    json->Key("items");
+    json->BeginArray();
+    for (size_t item : warning.items) json->Number(item);
+    json->EndArray();
+    json->EndObject();
   }
-  return json + "]";
+  json->EndArray();
 }
 
 }  // namespace mavoscan

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "check/verify_report.h"
+#include "common/json_writer.h"
 #include "xmlread/definition_loader.h"
 
 namespace mavoscan {
@@ -58,8 +59,9 @@ WeaknessReport AssessWeakness(const VerifyReport& report);
 // beginning with an empty line.
 std::string WeaknessText(const WeaknessReport& weakness);
 
-// The same as JSON object members: ',"strength":{...},"warnings":[...]'.
-std::string WeaknessJsonMembers(const WeaknessReport& weakness);
+// The same as the members "strength" and "warnings" of the object being
+// written.
+void WeaknessJson(const WeaknessReport& weakness, JsonWriter* json);
 
 // "about 1 in 4096", "about 1 in 10^12" for a chance of 2^-bits.
 std::string ChanceText(double bits);

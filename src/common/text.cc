@@ -44,4 +44,21 @@ std::string ConsoleNumber(int64_t value) {
   return value < 0 ? digits : " " + digits;
 }
 
+std::string ShownName(std::string_view name) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string shown;
+  shown.reserve(name.size());
+  for (size_t i = 0; i < name.size(); ++i) {
+    const unsigned char byte = ByteAt(name, i);
+    if (byte < 0x20 || byte == 0x7F) {
+      shown += "\\x";
+      shown += kDigits[byte >> 4];
+      shown += kDigits[byte & 15];
+    } else {
+      shown += static_cast<char>(byte);
+    }
+  }
+  return shown;
+}
+
 }  // namespace mavoscan

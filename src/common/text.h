@@ -20,6 +20,11 @@ unsigned char UpperByte(unsigned char byte);
 std::string UpperCase(std::string_view text);
 void UpperCaseInPlace(std::string* text);
 
+// A file name for one line of a report or message: control bytes (00 to
+// 1F and 7F) written as \xHH, so that a name can neither end the line nor
+// steer a terminal; every other byte as it is.
+std::string ShownName(std::string_view name);
+
 // A number as console lines show it: one leading space when it is zero or
 // more, a "-" when negative ("Found" + ConsoleNumber(12) is "Found 12").
 std::string ConsoleNumber(int64_t value);

@@ -1,34 +1,12 @@
 #include "identify/identifier.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "identify/evidence.h"
 #include "strings/sample_text.h"
 
 namespace mavoscan {
 namespace {
-
-// What of a file the strings are searched in, by the scanner's rule for
-// reading a sample.
-struct TextPiece {
-  int64_t offset = 0;
-  size_t length = 0;
-};
-struct TextPieces {
-  TextPiece head;
-  std::optional<TextPiece> tail;
-};
-constexpr char kJoint = '|';
-
-TextPieces PiecesOf(int64_t size) {
-  constexpr int64_t kHalf = kWholeReadLimit / 2;
-  if (size <= kWholeReadLimit) {
-    return {{0, static_cast<size_t>(std::max<int64_t>(size, 0))}, {}};
-  }
-  return {{0, static_cast<size_t>(kHalf)},
-          TextPiece{size - kHalf, static_cast<size_t>(kHalf)}};
-}
 
 std::string Reason(Platform& platform, std::string_view what) {
   std::string reason(what);
@@ -98,7 +76,7 @@ std::vector<IdentifyMatch> Identifier::Identify(const FileBytes& bytes) {
       &candidates_);
   if (bytes.tail.empty() || !NeedsText()) return Confirm(bytes.head);
   bytes_.assign(bytes.head);
-  bytes_.push_back(kJoint);
+  bytes_.push_back(kPieceJoint);
   bytes_.append(bytes.tail);
   return Confirm(bytes_);
 }
@@ -139,7 +117,7 @@ bool Identifier::IdentifyFile(Platform& platform, const std::string& path,
   }
   // The front read is the text's beginning; the rest of the head follows
   // it, then the tail.
-  const TextPieces pieces = PiecesOf(*size);
+  const TextLayout pieces = SampleTextLayout(*size);
   const size_t have = bytes_.size();
   if (pieces.head.length > have) {
     if (!read(static_cast<int64_t>(have), pieces.head.length - have,
@@ -152,7 +130,7 @@ bool Identifier::IdentifyFile(Platform& platform, const std::string& path,
     if (!read(pieces.tail->offset, pieces.tail->length, &scratch_)) {
       return false;
     }
-    bytes_.push_back(kJoint);
+    bytes_.push_back(kPieceJoint);
     bytes_.append(scratch_);
   }
   *matches = Confirm(bytes_);

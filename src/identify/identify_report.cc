@@ -9,24 +9,6 @@
 namespace mavoscan {
 namespace {
 
-// `text` with control bytes as \xHH, so that a name cannot move the
-// terminal's cursor or split a report line; every other byte, UTF-8
-// included, as it is.
-std::string Shown(std::string_view text) {
-  std::string shown;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const unsigned char byte = ByteAt(text, i);
-    if (byte < 0x20 || byte == 0x7F) {
-      char escape[5];
-      std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-      shown += escape;
-    } else {
-      shown.push_back(static_cast<char>(byte));
-    }
-  }
-  return shown;
-}
-
 size_t ShownCount(const FileIdentity& identity, MatchesShown shown) {
   return shown == MatchesShown::kAll ? identity.matches.size()
                                      : BestCount(identity.matches);
@@ -50,7 +32,7 @@ std::string BitsText(double bits) {
 
 std::string IdentityText(const IdentifyLibrary& library,
                          const FileIdentity& identity, MatchesShown shown) {
-  std::string line = Shown(identity.path) + ": ";
+  std::string line = ShownName(identity.path) + ": ";
   if (!identity.error.empty()) return line + "error: " + identity.error + "\n";
   if (identity.matches.empty()) return line + "unknown\n";
   const size_t count = ShownCount(identity, shown);
@@ -58,8 +40,8 @@ std::string IdentityText(const IdentifyLibrary& library,
     const IdentifyMatch& match = identity.matches[i];
     const LibraryDefinition& definition = library.definition(match.definition);
     if (i > 0) line += "; ";
-    line += Shown(definition.content.file_type) + " [" +
-            Shown(definition.name) + ", " + BitsText(match.bits) + " bits" +
+    line += ShownName(definition.content.file_type) + " [" +
+            ShownName(definition.name) + ", " + BitsText(match.bits) + " bits" +
             (match.weak ? ", weak" : "") + "]";
   }
   if (Tied(identity)) line += " (tie)";

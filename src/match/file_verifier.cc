@@ -14,7 +14,8 @@
 namespace mavoscan {
 namespace {
 
-constexpr int64_t kHalfReadLimit = kWholeReadLimit / 2;
+// The bytes of a file read and searched at a time.
+constexpr size_t kWindowStep = size_t{1} << 18;
 
 int64_t EndOf(const DefinitionPattern& pattern) {
   return pattern.pos + static_cast<int64_t>(pattern.bytes.size());
@@ -86,25 +87,8 @@ bool FileVerifier::Verify(Platform& platform, const std::string& path,
     return false;
   };
 
-  // One read serves both checks: with strings to look for, the text the
-  // string passes see (the whole file, or its first and last halves of
-  // kWholeReadLimit joined by "|"), which begins with the front; without,
-  // the front alone.
-  const bool search = !searched_.empty();
-  if (!search) {
-    if (!read(0, front_length_, &bytes_)) return false;
-  } else if (size <= kWholeReadLimit) {
-    if (!read(0, static_cast<size_t>(size), &bytes_)) return false;
-  } else {
-    if (!read(0, kHalfReadLimit, &bytes_) ||
-        !read(size - kHalfReadLimit, kHalfReadLimit, &scratch_)) {
-      return false;
-    }
-    bytes_.push_back('|');
-    bytes_.append(scratch_);
-  }
-  const std::string_view front =
-      std::string_view(bytes_).substr(0, std::min<size_t>(front_length_, size));
+  if (!read(0, front_length_, &bytes_)) return false;
+  const std::string_view front = bytes_;
   if (depth_ == VerifyDepth::kExplain) verdict->front = front;
 
   std::string far;
@@ -127,8 +111,32 @@ bool FileVerifier::Verify(Platform& platform, const std::string& path,
     }
   }
 
-  if (!search) return true;
-  search_->Search(bytes_);
+  if (searched_.empty()) return true;
+  // The text the string passes see is searched in windows of kWindowStep
+  // bytes, each after the end of the one before, so that memory does not
+  // grow with the file; the search stops once every string is found.
+  search_->Begin();
+  window_.clear();
+  const TextLayout layout = SampleTextLayout(size);
+  auto search_range = [&](const SampleRange& range) {
+    for (size_t done = 0; done < range.length && !search_->AllFound();) {
+      const size_t step = std::min(kWindowStep, range.length - done);
+      if (!read(range.offset + static_cast<int64_t>(done), step, &scratch_)) {
+        return false;
+      }
+      window_.append(scratch_);
+      search_->SearchWindow(window_);
+      const size_t keep = std::min(window_.size(), search_->Overlap());
+      window_.erase(0, window_.size() - keep);
+      done += step;
+    }
+    return true;
+  };
+  if (!search_range(layout.head)) return false;
+  if (layout.tail) {
+    window_.push_back(kPieceJoint);
+    if (!search_range(*layout.tail)) return false;
+  }
   std::vector<size_t>& missing = definition_.check_strings
                                      ? verdict->missing_strings
                                      : verdict->unchecked_missing_strings;

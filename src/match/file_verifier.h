@@ -74,10 +74,10 @@ class FileVerifier {
   // The leading bytes a pattern check needs: up to the end of the furthest
   // pattern that lies within the front block.
   size_t front_length_ = 0;
-  // Kept from file to file for their memory: what was read (the front, or
-  // the whole text as the string passes see it) and the tail of a large
-  // file.
+  // Kept from file to file for their memory: the front, the bytes of the
+  // text being searched and what was last read of it.
   std::string bytes_;
+  std::string window_;
   std::string scratch_;
 };
 

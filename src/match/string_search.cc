@@ -63,6 +63,7 @@ StringSearch::StringSearch(const std::vector<std::string>& strings)
   // than a shift can say.
   size_t longest = 0;
   for (const std::string& s : strings) longest = std::max(longest, s.size());
+  overlap_ = longest == 0 ? 0 : longest - 1;
   const bool shifts_bounded = longest <= kMaxWindow;
   if (shifts_bounded && one_by_one_cost <= kOneByOneRoom * other_cost) {
     method_ = Method::kOneByOne;
@@ -102,6 +103,11 @@ void StringSearch::BuildPairShifts(size_t shortest) {
 }
 
 void StringSearch::Search(std::string_view text) {
+  Begin();
+  SearchWindow(text);
+}
+
+void StringSearch::Begin() {
   std::fill(found_.begin(), found_.end(), 0);
   missing_ = strings_.size();
   // The empty string occurs in every text.
@@ -111,6 +117,11 @@ void StringSearch::Search(std::string_view text) {
       --missing_;
     }
   }
+}
+
+void StringSearch::SearchWindow(std::string_view text) {
+  // Each way only ever adds strings found in `text`, so windows that
+  // overlap by Overlap() bytes find what the whole text holds.
   if (missing_ == 0) return;
   switch (method_) {
     case Method::kOneByOne:

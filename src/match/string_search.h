@@ -32,6 +32,13 @@ class StringSearch {
 
   // Searches `text` from the start.
   void Search(std::string_view text);
+  // The same for a text given in windows, so that it need not be held
+  // whole: Begin, then SearchWindow for each window in order, each one
+  // beginning with at least the last Overlap() bytes of the one before
+  // (every occurrence then lies whole in some window).
+  void Begin();
+  void SearchWindow(std::string_view window);
+  size_t Overlap() const { return overlap_; }
 
   bool Found(size_t index) const { return found_[index] != 0; }
   bool AllFound() const { return missing_ == 0; }
@@ -45,6 +52,7 @@ class StringSearch {
   const std::vector<std::string>& strings_;
   std::vector<unsigned char> found_;
   size_t missing_ = 0;
+  size_t overlap_ = 0;
   // The shortest length m, at most kMaxWindow.
   size_t window_ = 0;
   enum class Method { kOneByOne, kShifts, kAutomaton };

@@ -1,5 +1,6 @@
 #include "output/definition_writer.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "common/program.h"
@@ -87,6 +88,12 @@ std::string DisplayText(std::string_view bytes) {
   return text;
 }
 
+std::string WrittenString(std::string_view text) {
+  std::string written(text);
+  std::replace(written.begin(), written.end(), '\0', '\'');
+  return written;
+}
+
 std::string RenderDefinition(const DefinitionInfo& info,
                              StringMode strings_mode,
                              const PatternList& patterns,
@@ -135,13 +142,8 @@ std::string RenderDefinition(const DefinitionInfo& info,
   lines.Add(1, "</FrontBlock>");
   if (check_strings && !strings.empty()) {
     lines.Add(1, "<GlobalStrings>");
-    for (std::string text : strings) {
-      // An apostrophe never occurs in a global string, so it can stand for
-      // NUL, which an XML text cannot hold; the loader turns it back.
-      for (char& c : text) {
-        if (c == '\0') c = '\'';
-      }
-      lines.Element(2, "String", text);
+    for (const std::string& text : strings) {
+      lines.Element(2, "String", WrittenString(text));
     }
     lines.Add(1, "</GlobalStrings>");
   }

@@ -24,6 +24,11 @@ std::string HexText(std::string_view bytes);
 // readable is left.
 std::string DisplayText(std::string_view bytes);
 
+// A global string as the definition file holds it: an apostrophe for each
+// NUL byte, which an XML text cannot hold (a string cut from a sample never
+// holds an apostrophe, so the loader can turn it back).
+std::string WrittenString(std::string_view text);
+
 // The whole definition file, CR LF after every line. Unless `strings_mode`
 // is kNone it is marked as checking strings and holds `strings`.
 std::string RenderDefinition(const DefinitionInfo& info,

@@ -8,8 +8,6 @@
 namespace mavoscan {
 namespace {
 
-constexpr int64_t kHalfReadLimit = kWholeReadLimit / 2;
-
 std::unique_ptr<ReadableFile> OpenSample(Platform& platform,
                                          const SampleEntry& sample,
                                          Failure* failure) {
@@ -32,6 +30,14 @@ void ReadPiece(ReadableFile& file, int64_t offset, size_t length,
 
 }  // namespace
 
+TextLayout SampleTextLayout(int64_t size) {
+  constexpr int64_t kHalf = kWholeReadLimit / 2;
+  if (size <= kWholeReadLimit) {
+    return {{0, static_cast<size_t>(std::max<int64_t>(size, 0))}, {}};
+  }
+  return {{0, kHalf}, SampleRange{size - kHalf, kHalf}};
+}
+
 bool ReadSampleBytes(Platform& platform, const SampleEntry& sample,
                      std::string* bytes, std::string* scratch,
                      Failure* failure) {
@@ -41,13 +47,12 @@ bool ReadSampleBytes(Platform& platform, const SampleEntry& sample,
   // Room first: growing while reading would copy, and first-touched memory
   // is slow to map.
   bytes->reserve(static_cast<size_t>(std::min(size, kWholeReadLimit + 1)));
-  if (size <= kWholeReadLimit) {
-    ReadPiece(*file, 0, static_cast<size_t>(size), bytes);
-  } else {
-    scratch->reserve(kHalfReadLimit);
-    ReadPiece(*file, 0, kHalfReadLimit, bytes);
-    ReadPiece(*file, size - kHalfReadLimit, kHalfReadLimit, scratch);
-    bytes->push_back('|');
+  const TextLayout layout = SampleTextLayout(size);
+  ReadPiece(*file, layout.head.offset, layout.head.length, bytes);
+  if (layout.tail) {
+    scratch->reserve(layout.tail->length);
+    ReadPiece(*file, layout.tail->offset, layout.tail->length, scratch);
+    bytes->push_back(kPieceJoint);
     bytes->append(*scratch);
   }
   return true;

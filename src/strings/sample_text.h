@@ -1,7 +1,9 @@
 #ifndef MAVOSCAN_STRINGS_SAMPLE_TEXT_H_
 #define MAVOSCAN_STRINGS_SAMPLE_TEXT_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "common/failure.h"
@@ -13,6 +15,22 @@ namespace mavoscan {
 // A sample up to this size is examined whole; a larger one as its first and
 // last half of it, joined by "|".
 constexpr int64_t kWholeReadLimit = 10485760;
+
+// A range of a sample's bytes that the string passes read.
+struct SampleRange {
+  int64_t offset = 0;
+  size_t length = 0;
+};
+
+// What the string passes read of a sample of `size` bytes: the whole of it
+// up to kWholeReadLimit; beyond, its first and its last kWholeReadLimit / 2
+// bytes, which the text joins with kPieceJoint between them.
+struct TextLayout {
+  SampleRange head;
+  std::optional<SampleRange> tail;
+};
+constexpr char kPieceJoint = '|';
+TextLayout SampleTextLayout(int64_t size);
 
 // Reads `sample` as the string passes see it: its bytes (or head, "|" and
 // tail), upper-cased. A read that fails part-way leaves the bytes read so far

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <new>
 #include <thread>
 
 namespace mavoscan {
@@ -63,6 +64,25 @@ TEST(SideTask, FinishedWorkNeedsNoPollAndDestructionWaits) {
     });
   }
   EXPECT_TRUE(done.load());
+}
+
+// Memory that runs out on the work's thread reaches the thread that waits,
+// by either way of waiting, instead of ending the program there.
+TEST(SideTask, OutOfMemoryInTheWorkReachesTheWaiter) {
+  for (const bool polling : {false, true}) {
+    bool caught = false;
+    try {
+      SideTask task([] { throw std::bad_alloc(); });
+      if (polling) {
+        task.WaitPolling([] { return true; });
+      } else {
+        task.Wait();
+      }
+    } catch (const std::bad_alloc&) {
+      caught = true;
+    }
+    EXPECT_TRUE(caught) << (polling ? "WaitPolling" : "Wait");
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "e2e/e2e_harness.h"
+#include "fakes/json_reader.h"
 #include "gtest/gtest.h"
 
 namespace mavoscan::e2e {
@@ -62,22 +63,26 @@ TEST(CheckRun, VerifiesWhatTheScannerWrote) {
   // A decoy that matches fails the run; JSON for scripts.
   run = Check(dir, {"newtype.mavo.xml", "--json", "--not", "new/good.bin"});
   EXPECT_EQ(run.exit_code, 1);
-  EXPECT_EQ(run.out,
-            "{\"definition\":\"newtype.mavo.xml\",\"file_type\":\"Enter a "
-            "useful file type description\",\"patterns\":[{\"offset\":0,"
-            "\"bytes\":\"4D565831\"},{\"offset\":5,\"bytes\":"
-            "\"5348415245442054455854FF\"},{\"offset\":22,\"bytes\":\"FF\"}],"
-            "\"check_strings\":true,\"strings\":[\"SHARED TEXT\",\"MVX1\"],"
-            "\"files\":[],\"matched\":0,\"not_files\":[{\"path\":"
-            "\"new/good.bin\",\"match\":true,\"failed_patterns\":[],"
-            "\"missing_strings\":[]}],\"not_matched\":0,\"strength\":{"
-            "\"pattern_bytes\":17,\"informative_bytes\":15,\"chance_bits\":"
-            "98.0,\"chance\":\"about 1 in 10^29\"},\"warnings\":[{\"kind\":"
-            "\"strings-repeat-patterns\",\"text\":\"2 global strings only "
-            "repeat pattern bytes (string 1 in pattern 2, string 2 in pattern "
-            "1): they add nothing to the patterns\",\"items\":[1,2]},{"
-            "\"kind\":\"false-matches\",\"text\":\"1 of 1 files that must "
-            "not match do (100.0%)\",\"items\":[]}],\"passed\":false}\n");
+  JsonValue report;
+  ASSERT_TRUE(JsonReader::Parse(run.out, &report)) << run.out;
+  EXPECT_EQ(report["format"].text, "mavocheck-verify/1");
+  EXPECT_EQ(report["definition"].text, "newtype.mavo.xml");
+  ASSERT_EQ(report["patterns"].items.size(), 3u);
+  EXPECT_EQ(report["patterns"].items[1]["offset"].number, 5);
+  EXPECT_EQ(report["patterns"].items[1]["bytes"].text,
+            "5348415245442054455854FF");
+  EXPECT_EQ(report["strings"].items[1]["text"].text, "MVX1");
+  ASSERT_EQ(report["not_files"].items.size(), 1u);
+  EXPECT_EQ(report["not_files"].items[0]["path"].text, "new/good.bin");
+  EXPECT_TRUE(report["not_files"].items[0]["match"].boolean);
+  EXPECT_EQ(report["not_matched"].number, 0);
+  std::string kinds;
+  for (const JsonValue& warning : report["warnings"].items) {
+    kinds += warning["kind"].text + " ";
+  }
+  EXPECT_EQ(kinds, "strings-repeat-patterns false-matches ");
+  EXPECT_FALSE(report["passed"].boolean);
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1);
 
   run = Check(dir, {"newtype.mavo.xml", "none/*"});
   EXPECT_EQ(run.exit_code, 2);
@@ -123,16 +128,146 @@ TEST(CrossCheckRun, FindsThePatternUnseenFilesBreak) {
       << "the scanner's lines showed:\n"
       << run.out;
 
-  run = Check(dir, {"--cross-check", "mixed/*", "--json", "--no-strings"});
+  run = Check(dir, {"cross-check", "mixed/*", "--json", "--no-strings"});
   EXPECT_EQ(run.exit_code, 1);
-  EXPECT_TRUE(run.out.starts_with("{\"samples\":10,\"folds\":5,")) << run.out;
-  EXPECT_TRUE(run.out.ends_with(",\"passed\":false}\n")) << run.out;
-  EXPECT_NE(run.out.find("{\"kind\":\"pattern\",\"offset\":0,\"bytes\":"
-                         "\"5249465831464D5420\",\"files\":1,\"folds\":1}"),
+  JsonValue report;
+  ASSERT_TRUE(JsonReader::Parse(run.out, &report)) << run.out;
+  EXPECT_EQ(report["format"].text, "mavocheck-cross-check/1");
+  EXPECT_EQ(report["sample_count"].number, 10);
+  EXPECT_EQ(report["folds"].number, 5);
+  EXPECT_FALSE(report["check_strings"].boolean);
+  EXPECT_FALSE(report["passed"].boolean);
+  bool found = false;
+  for (const JsonValue& part : report["failing"].items) {
+    found =
+        found ||
+        (part["part"].text == "pattern" && part["offset"].number == 0 &&
+         part["bytes"].text == "5249465831464D5420" &&
+         part["failed_files"].number == 1 && part["failed_folds"].number == 1);
+  }
+  EXPECT_TRUE(found) << run.out;
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Every way a run can fail ends with one line on standard error and exit
+// code 2; nothing on standard output looks like a finished report.
+TEST(CheckRun, FailuresEndWithOneErrorLine) {
+  if (WindowsTool()) GTEST_SKIP() << "needs POSIX devices and limits";
+  TempDir dir;
+  for (int i = 0; i < 3; ++i) {
+    dir.Write("train/" + std::to_string(i) + ".bin", FamilySample(i));
+  }
+  ASSERT_EQ(dir.Run({"train/*"}).exit_code, 0);
+  // A definition far larger than the memory the run may use.
+  dir.WriteSparse("huge.mavo.xml", int64_t{1} << 30, {{0, "<Mavo>"}});
+  dir.Write("locked.mavo.xml", dir.Read("newtype.mavo.xml"));
+  dir.Chmod("locked.mavo.xml", 0);
+
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    StandardOutput output;
+    size_t address_space_limit;
+    bool drop_root;
+    std::string error;
+  } rows[] = {
+      {"report to a full device",
+       {"newtype.mavo.xml", "train/*"},
+       StandardOutput::kFull,
+       0,
+       false,
+       "mavocheck: error: cannot write the report (No space left on "
+       "device)\n"},
+      {"JSON to a full device",
+       {"verify", "newtype.mavo.xml", "train/*", "--json"},
+       StandardOutput::kFull,
+       0,
+       false,
+       "mavocheck: error: cannot write the report (No space left on "
+       "device)\n"},
+      {"standard output closed",
+       {"newtype.mavo.xml", "train/*"},
+       StandardOutput::kClosed,
+       0,
+       false,
+       "mavocheck: error: cannot write the report (Bad file descriptor)\n"},
+      {"help to a full device",
+       {"--help"},
+       StandardOutput::kFull,
+       0,
+       false,
+       "mavocheck: error: cannot write the report (No space left on "
+       "device)\n"},
+      {"memory limit",
+       {"huge.mavo.xml", "train/*"},
+       StandardOutput::kCaptured,
+       size_t{256} << 20,
+       false,
+       "mavocheck: error: out of memory\n"},
+      {"unreadable definition",
+       {"locked.mavo.xml", "train/*"},
+       StandardOutput::kCaptured,
+       0,
+       true,
+       "mavocheck: error: cannot read the definition locked.mavo.xml "
+       "(Permission denied)\n"},
+      {"missing definition",
+       {"gone.mavo.xml", "train/*"},
+       StandardOutput::kCaptured,
+       0,
+       false,
+       "mavocheck: error: cannot read the definition gone.mavo.xml (No such "
+       "file or directory)\n"},
+  };
+  for (const auto& row : rows) {
+    if (row.address_space_limit > 0 && kSanitized) continue;
+    RunSettings settings;
+    settings.program = Program::kChecker;
+    settings.output = row.output;
+    settings.address_space_limit = row.address_space_limit;
+    settings.drop_root = row.drop_root;
+    const RunResult run = dir.Run(row.arguments, settings);
+    EXPECT_EQ(run.exit_code, 2) << row.name << "\n" << run.err;
+    EXPECT_EQ(run.err, row.error) << row.name;
+    EXPECT_EQ(run.out, "") << row.name;
+  }
+}
+
+// Arguments reach the checker as the shell or xargs -0 handed them over.
+TEST(CheckRun, NamesAsGiven) {
+  TempDir dir;
+  for (int i = 0; i < 3; ++i) {
+    dir.Write("train/" + std::to_string(i) + ".bin", FamilySample(i));
+  }
+  ASSERT_EQ(dir.Run({"train/*"}).exit_code, 0);
+  dir.Write("d/a\" b.mvx", FamilySample(7));
+  dir.Write("d/\"", FamilySample(8));
+  dir.Write("d/line\nbreak.mvx", FamilySample(9));
+
+  RunResult run = Check(
+      dir, {"newtype.mavo.xml", "d/a\" b.mvx", "d/\"", "d/line\nbreak.mvx"});
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_NE(run.out.find("\nd/a\" b.mvx: match\nd/\": match\n"
+                         "d/line\\x0Abreak.mvx: match\n3 of 3 match\n"),
             std::string::npos)
       << run.out;
-  EXPECT_NE(run.out.find("\"check_strings\":false"), std::string::npos);
-  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1);
+
+  run = Check(dir, {"newtype.mavo.xml", "d/a\" b.mvx", ""});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.err,
+            "mavocheck: error: an argument is empty (see mavocheck --help)\n");
 }
 
 }  // namespace

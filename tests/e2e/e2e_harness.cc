@@ -243,6 +243,17 @@ RunResult TempDir::Run(const std::vector<std::string>& args,
         dup2(err_pipe[1], 2) < 0) {
       ChildFail("cannot set up the standard files\n");
     }
+    if (settings.output == StandardOutput::kFull) {
+      const int full_fd = open("/dev/full", O_WRONLY);
+      if (full_fd < 0 || dup2(full_fd, 1) < 0) ChildFail("no /dev/full\n");
+    } else if (settings.output == StandardOutput::kClosed) {
+      close(1);
+    }
+    if (settings.address_space_limit > 0) {
+      struct rlimit limit;
+      limit.rlim_cur = limit.rlim_max = settings.address_space_limit;
+      if (setrlimit(RLIMIT_AS, &limit) != 0) ChildFail("cannot limit\n");
+    }
     if (chdir(path_.c_str()) != 0) ChildFail("cannot enter the directory\n");
     if (drop && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 ||
                  setuid(kNobody) != 0)) {

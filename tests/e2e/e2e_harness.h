@@ -37,6 +37,10 @@ struct PtyResult {
 // The program a run starts.
 enum class Program { kScanner, kChecker };
 
+// Where the tool's standard output goes: to RunResult::out, to a device
+// that is always full (/dev/full), or nowhere (closed).
+enum class StandardOutput { kCaptured, kFull, kClosed };
+
 struct RunSettings {
   Program program = Program::kScanner;
   // When the test runs as root, the tool runs as "nobody" instead, so that
@@ -52,6 +56,9 @@ struct RunSettings {
   // at this moment of writing a definition: "write" halfway through the
   // temporary file, "rename" just before it takes its final name.
   std::string interrupt_at = "";
+  StandardOutput output = StandardOutput::kCaptured;
+  // The most address space the tool may use (RLIMIT_AS), 0 for no limit.
+  size_t address_space_limit = 0;
 };
 
 // What to do on the terminal once one of the trigger texts has appeared in

@@ -2,111 +2,24 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 
 #include "check/run_check.h"
 #include "fakes/fake_platform.h"
+#include "fakes/json_reader.h"
 
 namespace mavoscan {
 namespace {
 
-// A JSON value as a reader in another program sees it; enough of JSON for
-// the report (no \u escapes beyond the ASCII ones the writer uses).
-struct Json {
-  enum class Kind { kNull, kBool, kNumber, kString, kArray, kObject };
-  Kind kind = Kind::kNull;
-  bool truth = false;
-  double number = 0;
-  std::string text;
-  std::vector<Json> items;
-  std::map<std::string, Json> members;
-  const Json& operator[](const std::string& key) const {
-    static const Json kNone;
-    auto it = members.find(key);
-    return it == members.end() ? kNone : it->second;
-  }
-};
-
-// Parses `text` from *at; false when it is no JSON.
-bool Parse(std::string_view text, size_t* at, Json* out) {
-  auto skip = [&] {
-    while (*at < text.size() && text[*at] == ' ') ++*at;
-  };
-  auto literal = [&](std::string_view word) {
-    if (text.substr(*at, word.size()) != word) return false;
-    *at += word.size();
-    return true;
-  };
-  auto string = [&](std::string* s) {
-    if (text[(*at)++] != '"') return false;
-    while (*at < text.size() && text[*at] != '"') {
-      char c = text[(*at)++];
-      if (c == '\\') {
-        const char e = text[(*at)++];
-        if (e == 'u') {
-          c = static_cast<char>(
-              std::stoi(std::string(text.substr(*at, 4)), nullptr, 16));
-          *at += 4;
-        } else {
-          c = e == 'n' ? '\n' : e == 't' ? '\t' : e == 'r' ? '\r' : e;
-        }
-      } else if (static_cast<unsigned char>(c) < 0x20) {
-        return false;
-      }
-      s->push_back(c);
-    }
-    return (*at)++ < text.size();
-  };
-  skip();
-  if (*at >= text.size()) return false;
-  const char c = text[*at];
-  if (c == '{' || c == '[') {
-    ++*at;
-    out->kind = c == '{' ? Json::Kind::kObject : Json::Kind::kArray;
-    const char close = c == '{' ? '}' : ']';
-    for (bool first = true;; first = false) {
-      skip();
-      if (*at < text.size() && text[*at] == close) return ++*at, true;
-      if (!first && text[(*at)++] != ',') return false;
-      std::string key;
-      if (c == '{' && (!string(&key) || text[(*at)++] != ':')) return false;
-      Json value;
-      if (!Parse(text, at, &value)) return false;
-      if (c == '{') {
-        out->members[key] = value;
-      } else {
-        out->items.push_back(value);
-      }
-    }
-  }
-  if (c == '"') {
-    out->kind = Json::Kind::kString;
-    return string(&out->text);
-  }
-  if (literal("true") || literal("false")) {
-    out->kind = Json::Kind::kBool;
-    out->truth = text[*at - 1] == 'e' && text[*at - 2] == 'u';
-    return true;
-  }
-  if (literal("null")) return true;
-  size_t used = 0;
-  out->kind = Json::Kind::kNumber;
-  out->number = std::stod(std::string(text.substr(*at)), &used);
-  *at += used;
-  return used > 0;
-}
-
 // The JSON lines of a report, each parsed whole.
-std::vector<Json> JsonLines(const std::string& report) {
-  std::vector<Json> lines;
+std::vector<JsonValue> JsonLines(const std::string& report) {
+  std::vector<JsonValue> lines;
   size_t start = 0;
   for (size_t end; (end = report.find('\n', start)) != std::string::npos;
        start = end + 1) {
     const std::string_view line(report.data() + start, end - start);
-    Json value;
-    size_t at = 0;
-    EXPECT_TRUE(Parse(line, &at, &value) && at == line.size()) << line;
+    JsonValue value;
+    EXPECT_TRUE(JsonReader::Parse(line, &value)) << line;
     lines.push_back(value);
   }
   EXPECT_EQ(start, report.size()) << "the report ends inside a line";
@@ -274,10 +187,10 @@ TEST(IdentifyCommand, JsonLinesInOrderOnAnyThreads) {
           fake.SetStreamPiece(64);
         });
     EXPECT_EQ(run.exit_code, 1) << threads;
-    const std::vector<Json> lines = JsonLines(run.output);
+    const std::vector<JsonValue> lines = JsonLines(run.output);
     ASSERT_EQ(lines.size(), 200u) << threads;
     for (size_t i = 0; i < lines.size(); ++i) {
-      const Json& line = lines[i];
+      const JsonValue& line = lines[i];
       EXPECT_EQ(line["format"].text, "mavocheck-identify/1");
       const char* path = i % 3 == 0   ? "in/a.png"
                          : i % 3 == 1 ? "in/b.mvx"
@@ -285,17 +198,17 @@ TEST(IdentifyCommand, JsonLinesInOrderOnAnyThreads) {
       ASSERT_EQ(line["path"].text, path) << threads << " line " << i;
       if (i % 3 == 2) {
         EXPECT_EQ(line["status"].text, "error");
-        EXPECT_EQ(line["size"].kind, Json::Kind::kNull);
+        EXPECT_EQ(line["size"].kind, JsonValue::Kind::kNull);
         EXPECT_TRUE(line["matches"].items.empty());
         continue;
       }
       EXPECT_EQ(line["status"].text, "ok");
       ASSERT_EQ(line["matches"].items.size(), 1u);
-      const Json& match = line["matches"].items[0];
+      const JsonValue& match = line["matches"].items[0];
       EXPECT_EQ(match["definition"].text,
                 i % 3 == 0 ? "png.mavo.xml" : "mvx.mavo.xml");
       EXPECT_EQ(match["ext"].text, i % 3 == 0 ? "PNG" : "MVX");
-      EXPECT_EQ(match["weak"].kind, Json::Kind::kBool);
+      EXPECT_EQ(match["weak"].kind, JsonValue::Kind::kBool);
       EXPECT_EQ(match["basis"]["patterns"].number, 1);
       EXPECT_EQ(match["basis"]["strings"].number, i % 3 == 0 ? 0 : 1);
       EXPECT_EQ(match["bits"].number, match["basis"]["pattern_bits"].number +

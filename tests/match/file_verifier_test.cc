@@ -124,30 +124,53 @@ TEST(FileVerifier, PatternsAndStrings) {
 
 // A file over kWholeReadLimit is looked at as its first and last half of
 // that limit, as the scanner reads samples: a string across the middle, or
-// across where the head ends, is not seen.
+// across where the head ends, is not seen; one across the joint of head and
+// tail is, as the scanner's text has it. The text is searched in windows,
+// so strings across their seams must be found too. Every row is also
+// compared with the text the scanner's own reading gives.
 TEST(FileVerifier, StringsInHeadAndTailOfLargeFiles) {
   const size_t half = kWholeReadLimit / 2;
+  const size_t window = size_t{1} << 18;
   const struct {
     const char* name;
     size_t size;
-    size_t at;  // where "SEAM" starts
+    size_t at;  // where `planted` starts
+    std::string planted;
+    std::string written;  // the string as the definition holds it
     std::string expected;
   } rows[] = {
-      {"end of the head", 2 * half + 2, half - 4, "match"},
-      {"across the end of the head", 2 * half + 2, half - 2, "s1"},
-      {"between head and tail", 2 * half + 10, half + 2, "s1"},
-      {"start of the tail", 2 * half + 2, half + 2, "match"},
-      {"end of the file", 2 * half + 2, 2 * half - 2, "match"},
-      {"whole file at the limit", 2 * half, half - 2, "match"},
+      {"end of the head", 2 * half + 2, half - 4, "seam", "SEAM", "match"},
+      {"across the end of the head", 2 * half + 2, half - 2, "seam", "SEAM",
+       "s1"},
+      {"between head and tail", 2 * half + 10, half + 2, "seam", "SEAM", "s1"},
+      {"start of the tail", 2 * half + 2, half + 2, "seam", "SEAM", "match"},
+      {"end of the file", 2 * half + 2, 2 * half - 2, "seam", "SEAM", "match"},
+      {"whole file at the limit", 2 * half, half - 2, "seam", "SEAM", "match"},
+      {"across the joint", 2 * half + 8, half - 2, "se", "SE|AM", "match"},
+      {"across a window seam", 3 * window, window - 2, "seam", "SEAM", "match"},
+      {"across the last window seam", 2 * half + 2, half - window - 3, "seam",
+       "SEAM", "match"},
   };
   for (const auto& row : rows) {
     std::string file(row.size, '.');
-    file.replace(row.at, 4, "seam");
+    file.replace(row.at, row.planted.size(), row.planted);
+    if (row.written == "SE|AM") {
+      // "am" where the tail begins.
+      file.replace(row.size - half, 2, "am");
+    }
     FakePlatform fake;
     fake.AddFile("big.bin", file);
-    EXPECT_EQ(Verify(fake, Definition({"2E@0"}, {"SEAM"}), "big.bin"),
-              row.expected)
-        << row.name;
+    const std::string verdict =
+        Verify(fake, Definition({"2E@0"}, {row.written}), "big.bin");
+    SampleEntry sample{"big.bin", static_cast<int64_t>(row.size)};
+    std::string text;
+    std::string scratch;
+    Failure failure;
+    ASSERT_TRUE(ReadSampleText(fake, sample, &text, &scratch, &failure));
+    const bool scanner_finds = text.find(row.written) != std::string::npos;
+    EXPECT_EQ(verdict == "match", scanner_finds)
+        << row.name << ": the checker and the scanner read the file apart";
+    EXPECT_EQ(verdict, row.expected) << row.name;
   }
 }
 
