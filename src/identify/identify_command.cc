@@ -182,7 +182,11 @@ Subcommand IdentifyCommand() {
                1, kMaxThreads},
           },
           CheckIdentify,
-          RunIdentify};
+          RunIdentify,
+          "Exit status: 0 when every file was read, whether or not it "
+          "matched, 1 when\nsome could not be read, 2 on a usage error, an "
+          "unreadable or malformed\ndefinition, a mask that matches no file, "
+          "a list that cannot be read or a\nreport that cannot be written.\n"};
 }
 
 }  // namespace mavoscan
