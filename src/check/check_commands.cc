@@ -8,6 +8,7 @@
 #include "check/verify.h"
 #include "common/json_writer.h"
 #include "export/export_command.h"
+#include "identify/identify_command.h"
 #include "platform/platform.h"
 #include "tune/split_command.h"
 #include "tune/tune_command.h"
@@ -90,8 +91,8 @@ CommandOutcome RunVerifyCommand(Platform& platform, const ParsedCommand& parsed,
 
 const std::vector<Subcommand>& CheckCommands() {
   static const std::vector<Subcommand> kCommands = {
-      VerifyCommand(), ExplainCommand(), CrossCheckCommand(),
-      TuneCommand(),   SplitCommand(),   ExportCommand(),
+      VerifyCommand(), ExplainCommand(), CrossCheckCommand(), TuneCommand(),
+      SplitCommand(),  ExportCommand(),  IdentifyCommand(),
   };
   return kCommands;
 }

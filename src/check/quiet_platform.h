@@ -42,6 +42,13 @@ class QuietPlatform : public Platform {
       const std::string& name) override {
     return inner_.OpenForReading(name);
   }
+  std::unique_ptr<InputStream> OpenInputStream(
+      const std::string& name) override {
+    return inner_.OpenInputStream(name);
+  }
+  std::unique_ptr<InputStream> StandardInput() override {
+    return inner_.StandardInput();
+  }
   bool ReadWholeFile(const std::string& name, std::string* data) override {
     return inner_.ReadWholeFile(name, data);
   }

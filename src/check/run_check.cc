@@ -125,7 +125,9 @@ std::string CommandUsage(const Subcommand& command) {
   return "Usage: " + Wrapped(UsageLine(kProgram, command), 7, 17) + "\n\n" +
          std::string(1, static_cast<char>(command.summary[0] - 'a' + 'A')) +
          std::string(command.summary.substr(1)) + ".\n\nOptions:\n" +
-         OptionLines(options) + "\n" + ExitStatusText();
+         OptionLines(options) + "\n" +
+         (command.exit_status.empty() ? ExitStatusText()
+                                      : std::string(command.exit_status));
 }
 
 int Report(Platform& platform, const std::string& text, int exit_code) {

@@ -84,6 +84,9 @@ struct Subcommand {
   // table's own checks have passed; returns false with *err set.
   std::function<bool(const ParsedCommand&, std::string* err)> check;
   std::function<CommandOutcome(Platform&, const ParsedCommand&)> run;
+  // The exit codes in the subcommand's usage text, lines ending in "\n",
+  // when they are not the program's own.
+  std::string_view exit_status = {};
 };
 
 // The options that every subcommand takes besides its own.

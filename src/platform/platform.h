@@ -41,6 +41,16 @@ class WritableFile {
   virtual bool Close() = 0;
 };
 
+// A file, a pipe or standard input read once from its start to its end,
+// for a list of names that may still be being written.
+class InputStream {
+ public:
+  virtual ~InputStream() = default;
+  // Replaces *out with the next bytes, at most `length` of them; *out is
+  // empty at the end. Returns false when the read fails.
+  virtual bool Read(size_t length, std::string* out) = 0;
+};
+
 // The start of the names of the files a definition is written to before it
 // takes its final name.
 constexpr char kTemporaryPrefix[] = ".mavoscan-";
@@ -102,6 +112,12 @@ class Platform {
   // Opens `name` for shared reading; null when it cannot be opened.
   virtual std::unique_ptr<ReadableFile> OpenForReading(
       const std::string& name) = 0;
+  // Opens `name` (a file or a FIFO, not a directory) to be read from its
+  // start to its end; null when it cannot be opened.
+  virtual std::unique_ptr<InputStream> OpenInputStream(
+      const std::string& name) = 0;
+  // Standard input, to be read from where it stands to its end.
+  virtual std::unique_ptr<InputStream> StandardInput() = 0;
   // Reads the whole file into *data. Returns false when it cannot be opened
   // or read.
   virtual bool ReadWholeFile(const std::string& name, std::string* data) = 0;

@@ -229,6 +229,36 @@ class PosixReadableFile : public ReadableFile {
   UniqueFd fd_;
 };
 
+class PosixInputStream : public InputStream {
+ public:
+  // `owned` says whether the descriptor is closed with the stream.
+  PosixInputStream(int fd, bool owned) : fd_(fd), owned_(owned) {}
+  ~PosixInputStream() override {
+    if (owned_) close(fd_);
+  }
+  PosixInputStream(const PosixInputStream&) = delete;
+  PosixInputStream& operator=(const PosixInputStream&) = delete;
+
+  bool Read(size_t length, std::string* out) override {
+    out->resize(std::min(length, kIoChunk));
+    for (;;) {
+      const ssize_t n = read(fd_, out->data(), out->size());
+      if (n >= 0) {
+        out->resize(static_cast<size_t>(n));
+        return true;
+      }
+      if (errno == EINTR) continue;
+      KeepErrno();
+      out->clear();
+      return false;
+    }
+  }
+
+ private:
+  int fd_;
+  bool owned_;
+};
+
 class PosixWritableFile : public WritableFile {
  public:
   explicit PosixWritableFile(int fd) : fd_(fd) {}
@@ -672,6 +702,33 @@ class PosixPlatform : public Platform {
     int fd = OpenRegularForReading(name);
     if (fd < 0) return nullptr;
     return std::make_unique<PosixReadableFile>(fd);
+  }
+
+  std::unique_ptr<InputStream> OpenInputStream(
+      const std::string& name) override {
+    struct stat st;
+    if (!UsablePath(name)) {
+      KeepReason(ENOENT);
+      return nullptr;
+    }
+    if (stat(name.c_str(), &st) != 0) {
+      KeepErrno();
+      return nullptr;
+    }
+    if (S_ISDIR(st.st_mode)) {
+      KeepReason(EISDIR);
+      return nullptr;
+    }
+    const int fd = OpenRetrying(name, O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+      KeepErrno();
+      return nullptr;
+    }
+    return std::make_unique<PosixInputStream>(fd, /*owned=*/true);
+  }
+
+  std::unique_ptr<InputStream> StandardInput() override {
+    return std::make_unique<PosixInputStream>(STDIN_FILENO, /*owned=*/false);
   }
 
   bool ReadWholeFile(const std::string& name, std::string* data) override {

@@ -183,6 +183,44 @@ class Win32ReadableFile : public ReadableFile {
   UniqueHandle file_;
 };
 
+class Win32InputStream : public InputStream {
+ public:
+  // `owned` says whether the handle is closed with the stream.
+  Win32InputStream(HANDLE handle, bool owned)
+      : handle_(handle), owned_(owned) {}
+  ~Win32InputStream() override {
+    if (owned_) CloseHandle(handle_);
+  }
+  Win32InputStream(const Win32InputStream&) = delete;
+  Win32InputStream& operator=(const Win32InputStream&) = delete;
+
+  bool Read(size_t length, std::string* out) override {
+    out->resize(std::min(length, size_t{kIoChunk}));
+    DWORD n = 0;
+    if (handle_ == nullptr || handle_ == INVALID_HANDLE_VALUE) {
+      out->clear();
+      return true;
+    }
+    if (!ReadFile(handle_, out->data(), static_cast<DWORD>(out->size()), &n,
+                  nullptr)) {
+      // The writing end of a pipe closed: the end of the stream.
+      if (GetLastError() == ERROR_BROKEN_PIPE) {
+        out->clear();
+        return true;
+      }
+      KeepLastError();
+      out->clear();
+      return false;
+    }
+    out->resize(n);
+    return true;
+  }
+
+ private:
+  HANDLE handle_;
+  bool owned_;
+};
+
 class Win32WritableFile : public WritableFile {
  public:
   explicit Win32WritableFile(HANDLE file) : file_(file) {}
@@ -445,6 +483,26 @@ class Win32Platform : public Platform {
     HANDLE file = OpenDiskFileForReading(name);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32ReadableFile>(file);
+  }
+
+  std::unique_ptr<InputStream> OpenInputStream(
+      const std::string& name) override {
+    if (!UsablePath(name)) {
+      KeepReason(ERROR_FILE_NOT_FOUND);
+      return nullptr;
+    }
+    HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, kShareAll, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      KeepLastError();
+      return nullptr;
+    }
+    return std::make_unique<Win32InputStream>(file, /*owned=*/true);
+  }
+
+  std::unique_ptr<InputStream> StandardInput() override {
+    return std::make_unique<Win32InputStream>(GetStdHandle(STD_INPUT_HANDLE),
+                                              /*owned=*/false);
   }
 
   bool ReadWholeFile(const std::string& name, std::string* data) override {

@@ -30,6 +30,25 @@ class FakeReadableFile : public ReadableFile {
   std::string data_;
 };
 
+class FakeInputStream : public InputStream {
+ public:
+  FakeInputStream(FakePlatform* platform, std::string data)
+      : platform_(platform), data_(std::move(data)) {}
+  bool Read(size_t length, std::string* out) override {
+    std::lock_guard<std::mutex> lock(platform_->mutex_);
+    platform_->output_at_stream_reads_.push_back(platform_->output_.size());
+    if (platform_->NextRead() == FakeCall::kRead) return false;
+    *out = data_.substr(at_, std::min(length, platform_->stream_piece_));
+    at_ += out->size();
+    return true;
+  }
+
+ private:
+  FakePlatform* platform_;
+  std::string data_;
+  size_t at_ = 0;
+};
+
 class FakeWritableFile : public WritableFile {
  public:
   FakeWritableFile(FakePlatform* platform, std::string path, bool fail)
@@ -206,6 +225,29 @@ std::unique_ptr<ReadableFile> FakePlatform::OpenForReading(
     return nullptr;
   }
   return std::make_unique<FakeReadableFile>(this, it->second);
+}
+
+std::unique_ptr<InputStream> FakePlatform::OpenInputStream(
+    const std::string& name) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string n = Normal(name);
+  ++open_counts_[n];
+  auto it = files_.find(n);
+  if (Fails(FakeCall::kOpen) || it == files_.end() ||
+      unreadable_.count(n) != 0) {
+    return nullptr;
+  }
+  return std::make_unique<FakeInputStream>(this, it->second);
+}
+
+std::unique_ptr<InputStream> FakePlatform::StandardInput() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return std::make_unique<FakeInputStream>(this, stdin_);
+}
+
+std::vector<size_t> FakePlatform::output_at_stream_reads() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return output_at_stream_reads_;
 }
 
 bool FakePlatform::ReadWholeFile(const std::string& name, std::string* data) {

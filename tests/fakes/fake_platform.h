@@ -63,6 +63,10 @@ class FakePlatform : public Platform {
   }
   void SetTime(const LocalTime& time) { time_ = time; }
   void SetTerminal(bool terminal) { terminal_ = terminal; }
+  // What StandardInput gives. Streams hand out at most `piece` bytes a
+  // read, so that readers meet every boundary.
+  void SetStandardInput(const std::string& data) { stdin_ = data; }
+  void SetStreamPiece(size_t piece) { stream_piece_ = piece; }
   // Keys returned by PollKey, one per call, after `after_polls` empty polls.
   void QueueKey(int key, int after_polls = 0);
 
@@ -79,6 +83,8 @@ class FakePlatform : public Platform {
   int open_count(const std::string& path) const;
   // Number of calls of one kind so far (reads count under kRead).
   int call_count(FakeCall call) const;
+  // The size of output() at each read of a stream, in order.
+  std::vector<size_t> output_at_stream_reads() const;
   // Every file path, hidden ones included.
   std::vector<std::string> AllFiles() const;
 
@@ -93,6 +99,9 @@ class FakePlatform : public Platform {
   bool SameFile(const std::string& a, const std::string& b) override;
   std::unique_ptr<ReadableFile> OpenForReading(
       const std::string& name) override;
+  std::unique_ptr<InputStream> OpenInputStream(
+      const std::string& name) override;
+  std::unique_ptr<InputStream> StandardInput() override;
   bool ReadWholeFile(const std::string& name, std::string* data) override;
   std::unique_ptr<WritableFile> CreateTemporaryBeside(
       const std::string& target, std::string* temp_name) override;
@@ -118,6 +127,7 @@ class FakePlatform : public Platform {
  private:
   friend class FakeWritableFile;
   friend class FakeReadableFile;
+  friend class FakeInputStream;
   static std::string Normal(const std::string& path);
   bool IsHidden(const std::string& path) const;
   // Counts a call of this kind; true when it is the one to fail. The mutex
@@ -150,6 +160,9 @@ class FakePlatform : public Platform {
   std::deque<std::pair<int, int>> keys_;  // (key, empty polls before it)
   int poll_count_ = 0;
   std::string output_;
+  std::string stdin_;
+  size_t stream_piece_ = 5;
+  std::vector<size_t> output_at_stream_reads_;
   std::string error_output_;
   std::string screen_log_;
   int column_ = 0;
