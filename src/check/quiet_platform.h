@@ -38,6 +38,9 @@ class QuietPlatform : public Platform {
   bool SameFile(const std::string& a, const std::string& b) override {
     return inner_.SameFile(a, b);
   }
+  bool SameEntry(const std::string& a, const std::string& b) override {
+    return inner_.SameEntry(a, b);
+  }
   std::unique_ptr<ReadableFile> OpenForReading(
       const std::string& name) override {
     return inner_.OpenForReading(name);
@@ -55,6 +58,14 @@ class QuietPlatform : public Platform {
   std::unique_ptr<WritableFile> CreateTemporaryBeside(
       const std::string& target, std::string* temp_name) override {
     return inner_.CreateTemporaryBeside(target, temp_name);
+  }
+  bool LinkTemporaryBeside(const std::string& file, const std::string& target,
+                           std::string* temp_name) override {
+    return inner_.LinkTemporaryBeside(file, target, temp_name);
+  }
+  std::vector<std::string> LeftTemporaries(
+      const std::string& directory) override {
+    return inner_.LeftTemporaries(directory);
   }
   bool ReplaceFile(const std::string& from, const std::string& to) override {
     return inner_.ReplaceFile(from, to);
