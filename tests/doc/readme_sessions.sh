@@ -5,7 +5,9 @@
 # by its own bash started there, with the programs of this build first on
 # PATH, so the files one command writes are there for the next. A command
 # must end with exit code 0, unless a "$ echo $?" line follows it in the
-# same block, whose next line is the code it must end with.
+# same block, whose next line is the code it must end with. A block opened
+# with "```console" shows a session on files that examples/ cannot hold (a
+# system's own files, the user's MIME database) and is not run.
 #
 # Usage: readme_sessions.sh README EXAMPLES_DIR BIN_DIR...
 set -euo pipefail
@@ -21,15 +23,18 @@ done
 commands=()
 expected=()
 in_block=0
+run_block=1
 pending=""
 want_status=0
 while IFS= read -r line || [[ -n "${line}" ]]; do
   if [[ "${line}" == '```'* ]]; then
     in_block=$((1 - in_block))
+    run_block=1
+    [[ "${line}" == '```console' ]] && run_block=0
     want_status=0
     continue
   fi
-  ((in_block)) || continue
+  ((in_block && run_block)) || continue
   if ((want_status)); then
     want_status=0
     if [[ ! "${line}" =~ ^[0-9]+$ ]] || ((${#commands[@]} == 0)); then
