@@ -23,7 +23,9 @@ install() {
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
   fi
-  apt-get update
+  # A mirror that is being synchronised fails some of its index files; the
+  # others still serve what is installed below.
+  apt-get update || echo "=== apt-get update failed in part; going on"
   # With the recommended packages, the way this script was tried; Wine
   # without them was not.
   apt-get install -y "$@"
@@ -36,7 +38,9 @@ command -v i686-w64-mingw32-g++-posix >/dev/null 2>&1 ||
 { command -v wine >/dev/null 2>&1 && dpkg -s wine32:i386 >/dev/null 2>&1; } ||
   missing+=(wine wine32:i386)
 if ((${#missing[@]} > 0)); then
-  install "${missing[@]}"
+  # Where the 32-bit packages cannot be had, the 64-bit build is tested
+  # below instead.
+  install "${missing[@]}" || echo "=== the 32-bit tools could not be installed"
 fi
 
 # Wine's 32-bit server is a 32-bit Linux program: when it cannot start, the
