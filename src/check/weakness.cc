@@ -55,12 +55,7 @@ Strength MeasureStrength(const DefinitionContent& definition) {
   Strength strength;
   for (const DefinitionPattern& pattern : definition.patterns) {
     strength.pattern_bytes += pattern.bytes.size();
-    // A run of one value is one field filled or padded, not independent
-    // bytes: it counts as its first byte.
-    for (size_t i = 0; i < pattern.bytes.size(); ++i) {
-      if (i > 0 && pattern.bytes[i] == pattern.bytes[i - 1]) continue;
-      strength.chance_bits += ByteChanceBits(ByteAt(pattern.bytes, i));
-    }
+    strength.chance_bits += PatternChanceBits(pattern.bytes);
     if (OneValue(pattern.bytes)) {
       const unsigned char value = ByteAt(pattern.bytes, 0);
       strength.informative_bytes += IsInformativeByte(value);

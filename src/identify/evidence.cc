@@ -34,9 +34,7 @@ std::array<double, 256> CaseBlindBits() {
 double PatternBits(const std::vector<DefinitionPattern>& patterns) {
   double bits = 0;
   for (const DefinitionPattern& pattern : patterns) {
-    for (size_t i = 0; i < pattern.bytes.size(); ++i) {
-      bits += ByteChanceBits(ByteAt(pattern.bytes, i));
-    }
+    bits += PatternChanceBits(pattern.bytes);
   }
   return bits;
 }

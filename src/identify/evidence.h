@@ -15,10 +15,9 @@ namespace mavoscan {
 // strings) has more bits than the one it refines.
 //
 // Patterns: the chance that a file holds a byte at a given offset is that
-// of the checker's strength figure (ByteChanceBits: 1/4 for 00, 1/16 for FF,
-// 1/64 for printable ASCII, 1/256 otherwise), and bytes count as
-// independent, so a definition's pattern bits are the sum over its pattern
-// bytes, the strength figure of `mavocheck verify` exactly.
+// of the checker's strength figure (PatternChanceBits: ByteChanceBits per
+// byte, a run of one value counted as its first byte), so a definition's
+// pattern bits are the strength figure of `mavocheck verify` exactly.
 //
 // Strings: a global string is compared without regard to case, so one of
 // its bytes matches every byte that upper-cases to it, with the sum of

@@ -1,6 +1,9 @@
 #ifndef MAVOSCAN_MATCH_BYTE_EVIDENCE_H_
 #define MAVOSCAN_MATCH_BYTE_EVIDENCE_H_
 
+#include <cstddef>
+#include <string_view>
+
 namespace mavoscan {
 
 // What one byte of a pattern says about a file, for every figure of the
@@ -22,6 +25,18 @@ inline double ByteChanceBits(unsigned char byte) {
   if (byte <= 0x0F) return 4;
   if (byte >= 0x20 && byte < 0x7F) return 6;
   return 8;
+}
+
+// -log2 of the chance that an unrelated file holds the pattern `bytes` at
+// its offset. A run of one value is one field filled or padded, not
+// independent bytes: it counts as its first byte.
+inline double PatternChanceBits(std::string_view bytes) {
+  double bits = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (i > 0 && bytes[i] == bytes[i - 1]) continue;
+    bits += ByteChanceBits(static_cast<unsigned char>(bytes[i]));
+  }
+  return bits;
 }
 
 }  // namespace mavoscan

@@ -57,8 +57,8 @@ TEST(IdentifyRun, NamesTheTypeOfEachFile) {
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out,
-            "in/a.bin: MVX drawing [mvx.mavo.xml, 167 bits]\n"
-            "in/b c.bin: Chunk image [png.mavo.xml, 400.7 bits]\n"
+            "in/a.bin: MVX drawing [mvx.mavo.xml, 165 bits]\n"
+            "in/b c.bin: Chunk image [png.mavo.xml, 388.7 bits]\n"
             "in/d.bin: unknown\n");
 
   run = Check(dir, {"identify", "--defs", "lib", "--json", "in/b c.bin"});
@@ -67,8 +67,8 @@ TEST(IdentifyRun, NamesTheTypeOfEachFile) {
             "{\"format\":\"mavocheck-identify/1\",\"path\":\"in/b c.bin\","
             "\"size\":40,\"status\":\"ok\",\"tie\":false,\"matches\":[{"
             "\"definition\":\"png.mavo.xml\",\"file_type\":\"Chunk image\","
-            "\"ext\":\"BIN\",\"bits\":400.7,\"weak\":false,\"basis\":{"
-            "\"patterns\":2,\"pattern_bytes\":39,\"pattern_bits\":244.0,"
+            "\"ext\":\"BIN\",\"bits\":388.7,\"weak\":false,\"basis\":{"
+            "\"patterns\":2,\"pattern_bytes\":39,\"pattern_bits\":232.0,"
             "\"strings\":1,\"string_bits\":156.7}}]}\n");
 }
 
@@ -87,8 +87,8 @@ TEST(IdentifyRun, UnreadableFilesAndBadDefinitions) {
         Check(dir, {"identify", "--defs", "lib", "in/*"}, as_nobody);
     EXPECT_EQ(run.exit_code, 1) << run.err;
     EXPECT_EQ(run.out,
-              "in/a.bin: MVX drawing [mvx.mavo.xml, 167 bits]\n"
-              "in/b c.bin: Chunk image [png.mavo.xml, 400.7 bits]\n"
+              "in/a.bin: MVX drawing [mvx.mavo.xml, 165 bits]\n"
+              "in/b c.bin: Chunk image [png.mavo.xml, 388.7 bits]\n"
               "in/c.bin: error: cannot open: Permission denied\n"
               "in/d.bin: unknown\n");
     EXPECT_EQ(run.err, "mavocheck: 1 of 4 files could not be read\n");
@@ -133,17 +133,17 @@ TEST(IdentifyRun, ReadsTheListFromAPipe) {
             "\"$MAVOCHECK\" identify --defs lib --files-from - -0");
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(run.out,
-            "in/a.bin: MVX drawing [mvx.mavo.xml, 167 bits]\n"
-            "in/b c.bin: Chunk image [png.mavo.xml, 400.7 bits]\n"
+            "in/a.bin: MVX drawing [mvx.mavo.xml, 165 bits]\n"
+            "in/b c.bin: Chunk image [png.mavo.xml, 388.7 bits]\n"
             "in/d.bin: unknown\n"
-            "in/new\\x0Aline.bin: Chunk image [png.mavo.xml, 400.7 bits]\n");
+            "in/new\\x0Aline.bin: Chunk image [png.mavo.xml, 388.7 bits]\n");
   run = Shell(dir,
               "printf 'in/d.bin\\nin/a.bin\\n' | \"$MAVOCHECK\" identify "
               "--defs lib --files-from -");
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(run.out,
             "in/d.bin: unknown\n"
-            "in/a.bin: MVX drawing [mvx.mavo.xml, 167 bits]\n");
+            "in/a.bin: MVX drawing [mvx.mavo.xml, 165 bits]\n");
 }
 
 // The README's recipe for GNU parallel: a list cut into blocks, each block
@@ -185,8 +185,8 @@ TEST(IdentifyRun, LibraryExampleAgrees) {
                                          "in/d.bin");
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(run.out,
-            "in/a.bin: MVX drawing (mvx.mavo.xml, 167.0 bits)\n"
-            "in/b c.bin: Chunk image (png.mavo.xml, 400.7 bits)\n"
+            "in/a.bin: MVX drawing (mvx.mavo.xml, 165.0 bits)\n"
+            "in/b c.bin: Chunk image (png.mavo.xml, 388.7 bits)\n"
             "in/d.bin: unknown\n");
 }
 #endif

@@ -84,7 +84,7 @@ TEST(Identifier, RanksTiesWeakAndUnknown) {
       {"a weak definition is marked and still named",
        {Definition("W", {"0000FF@4"})},
        std::string("1234\0\0\xFF", 7),
-       "W:8!",
+       "W:4!",
        1},
       {"no match is unknown",
        {Definition("PNG", {png + "@0"})},
@@ -312,7 +312,7 @@ TEST(Evidence, PatternBitsAreTheStrengthFigure) {
   DefinitionContent content;
   std::string err;
   ASSERT_TRUE(ReadDefinitionContent(fake, "d.xml", &content, &err));
-  EXPECT_EQ(PatternBits(content.patterns), 2 + 4 + 6 + 6 + 8.0);
+  EXPECT_EQ(PatternBits(content.patterns), 1 + 3 + 6 + 6 + 8.0);
   EXPECT_EQ(PatternBits(content.patterns),
             MeasureStrength(content).chance_bits);
   // Letters compare without case: two values of 1/64 each.
