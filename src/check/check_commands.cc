@@ -99,9 +99,8 @@ const std::vector<Subcommand>& CheckCommands() {
 Subcommand VerifyCommand() {
   return {"verify",
           "DEF MASK...",
-          "tests files against a definition: every file of the MASKs must "
-          "match it,\nno file of a --not MASK may; warns about weak "
-          "definitions",
+          "tests files against a definition: every file named must\n"
+          "match it, no --not file may; warns about weak definitions",
           VerifyOptions(/*with_explain=*/true),
           CheckVerifyOperands,
           [](Platform& platform, const ParsedCommand& parsed) {
@@ -112,9 +111,9 @@ Subcommand VerifyCommand() {
 Subcommand ExplainCommand() {
   return {"explain",
           "DEF MASK...",
-          "verifies, then shows how many files hold each pattern and "
-          "string, the byte\nruns most files share but some break, and the "
-          "groups a mixed set falls into",
+          "verifies, then shows how many files hold each pattern and\n"
+          "string, the byte runs most files share but some break, and\n"
+          "the groups a mixed set falls into",
           VerifyOptions(/*with_explain=*/false),
           CheckVerifyOperands,
           [](Platform& platform, const ParsedCommand& parsed) {
@@ -125,9 +124,9 @@ Subcommand ExplainCommand() {
 Subcommand CrossCheckCommand() {
   return {"cross-check",
           "MASK...",
-          "builds definitions from K-1 of K folds of the samples and tests "
-          "each on the\nfold left out: the share of unseen files expected to "
-          "match, and a learning curve",
+          "builds definitions from K-1 of K folds of the samples and\n"
+          "tests each on the fold left out: the share of unseen files\n"
+          "expected to match, and a learning curve",
           {
               {"--folds", OptionKind::kNumber, "K",
                "folds of the cross-check (2 to 100, default 5)", 2, kMaxFolds},

@@ -66,6 +66,9 @@ class QuietPlatform : public Platform {
     return inner_.MoveFile(from, to);
   }
   LocalTime Now() override { return inner_.Now(); }
+  void ReturnLargeBlocksWhenFreed() override {
+    inner_.ReturnLargeBlocksWhenFreed();
+  }
 
   void Write(std::string_view) override {}
   bool WriteReport(std::string_view) override { return true; }

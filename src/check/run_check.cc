@@ -8,6 +8,7 @@
 #include "check/check_commands.h"
 #include "common/command_table.h"
 #include "common/program.h"
+#include "common/text.h"
 
 // Unlike the scanner, whose console lines end in CR LF on every system for
 // compatibility with its existing users, the checker is a POSIX-style
@@ -19,9 +20,37 @@ namespace {
 
 constexpr std::string_view kProgram = "mavocheck";
 
+// The message may hold names as the user gave them: their control bytes
+// are escaped, so that an error stays one line.
 int Error(Platform& platform, const std::string& message) {
-  platform.WriteError(std::string(kProgram) + ": error: " + message + "\n");
+  platform.WriteError(std::string(kProgram) + ": error: " + ShownName(message) +
+                      "\n");
   return kCheckError;
+}
+
+// A usage line that starts at `column`, broken before an option where it
+// would pass 79 columns, the rest indented by `indent`.
+std::string Wrapped(const std::string& line, size_t column, size_t indent) {
+  constexpr size_t kWidth = 79;
+  std::string text;
+  size_t start = 0;
+  while (start < line.size()) {
+    size_t end = line.find(" [", start + 1);
+    if (end == std::string::npos) end = line.size();
+    const std::string_view word =
+        std::string_view(line).substr(start, end - start);
+    if (column > indent && column + word.size() > kWidth) {
+      text += "\n" + std::string(indent, ' ');
+      column = indent;
+      text += word.substr(1);
+      column += word.size() - 1;
+    } else {
+      text += word;
+      column += word.size();
+    }
+    start = end;
+  }
+  return text;
 }
 
 const Subcommand* FindCommand(std::string_view name) {
@@ -61,7 +90,7 @@ std::string ProgramUsage() {
   std::string text;
   for (const Subcommand& command : CheckCommands()) {
     text += (text.empty() ? "Usage: " : "       ") +
-            UsageLine(kProgram, command) + "\n";
+            Wrapped(UsageLine(kProgram, command), 7, 17) + "\n";
   }
   text += "       mavocheck --help | --version\n\n";
   text += "Tests file-type definitions that mavoscan writes against files.\n\n";
@@ -91,7 +120,7 @@ std::string ProgramUsage() {
 std::string CommandUsage(const Subcommand& command) {
   std::vector<OptionSpec> options = command.options;
   options.insert(options.end(), CommonOptions().begin(), CommonOptions().end());
-  return "Usage: " + UsageLine(kProgram, command) + "\n\n" +
+  return "Usage: " + Wrapped(UsageLine(kProgram, command), 7, 17) + "\n\n" +
          std::string(1, static_cast<char>(command.summary[0] - 'a' + 'A')) +
          std::string(command.summary.substr(1)) + ".\n\nOptions:\n" +
          OptionLines(options) + "\n" +
@@ -110,6 +139,7 @@ int Report(Platform& platform, const std::string& text, int exit_code) {
 }
 
 int RunCheckUnguarded(Platform& platform) {
+  platform.ReturnLargeBlocksWhenFreed();
   std::vector<std::string> arguments = platform.Arguments();
   const Subcommand* command =
       arguments.empty() ? nullptr : FindCommand(arguments[0]);

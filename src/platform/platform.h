@@ -137,6 +137,13 @@ class Platform {
 
   virtual LocalTime Now() = 0;
 
+  // From now on, large blocks of memory go back to the system as soon as
+  // they are freed, for a program that takes and frees large buffers over
+  // and over (the checker's cross-check runs the string analysis once per
+  // fold): its peak then stays that of one pass. Call before any helper
+  // thread starts.
+  virtual void ReturnLargeBlocksWhenFreed() = 0;
+
   // Writes console text as given; lines end in "\r\n" in the text itself.
   virtual void Write(std::string_view text) = 0;
   // Writes `text` to standard output whole, for a report that scripts

@@ -12,6 +12,10 @@
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
+// Any system header has told by now whether the C library is glibc.
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -41,6 +45,10 @@ constexpr size_t kIoChunk = size_t{1} << 20;
 constexpr int kEscapeWaitMs = 30;
 // What PollKey returns for a whole escape sequence (arrow and function keys).
 constexpr int kSequenceKey = 0x100;
+
+// Blocks from this size up are mappings of their own once
+// ReturnLargeBlocksWhenFreed is called (glibc's initial threshold).
+[[maybe_unused]] constexpr int kOwnMappingThreshold = 128 * 1024;
 
 constexpr std::string_view kHideCursor = "\x1b[?25l";
 constexpr std::string_view kShowCursor = "\x1b[?25h";
@@ -753,6 +761,16 @@ class PosixPlatform : public Platform {
     localtime_r(&now, &local);
     return LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                      local.tm_hour,        local.tm_min,     local.tm_sec};
+  }
+
+  void ReturnLargeBlocksWhenFreed() override {
+#if defined(__GLIBC__)
+    // glibc raises its threshold for mapping a block of its own to the size
+    // of the largest block freed so far, and keeps later blocks of that
+    // size in its heaps, where freed memory stays with the process; a fixed
+    // threshold keeps each large block a mapping of its own.
+    mallopt(M_MMAP_THRESHOLD, kOwnMappingThreshold);
+#endif
   }
 
   void Write(std::string_view text) override {

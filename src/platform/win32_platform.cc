@@ -567,6 +567,9 @@ class Win32Platform : public Platform {
                      now.wHour, now.wMinute, now.wSecond};
   }
 
+  // The system's heap gives large blocks back by itself.
+  void ReturnLargeBlocksWhenFreed() override {}
+
   void Write(std::string_view text) override {
     // Nothing sensible can be done when the console itself fails.
     static_cast<void>(WriteAll(out_, text));

@@ -108,6 +108,7 @@ class FakePlatform : public Platform {
   bool DeleteFile(const std::string& name) override;
   bool MoveFile(const std::string& from, const std::string& to) override;
   LocalTime Now() override { return time_; }
+  void ReturnLargeBlocksWhenFreed() override {}
   void Write(std::string_view text) override;
   // Appends to output() unless a kReport call is made to fail.
   bool WriteReport(std::string_view text) override;

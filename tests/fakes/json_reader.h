@@ -21,23 +21,29 @@ struct JsonValue {
   double number = 0;
   std::string text;
   std::vector<JsonValue> items;
-  std::vector<std::pair<std::string, JsonValue>> members;
+  // An object's members: keys[i] names values[i].
+  std::vector<std::string> keys;
+  std::vector<JsonValue> values;
 
   // The member `key` of an object; a null value when there is none.
-  const JsonValue& operator[](std::string_view key) const {
-    static const JsonValue kNone;
-    for (const auto& [name, value] : members) {
-      if (name == key) return value;
-    }
-    return kNone;
-  }
-  bool Has(std::string_view key) const {
-    for (const auto& member : members) {
-      if (member.first == key) return true;
-    }
-    return false;
-  }
+  const JsonValue& operator[](std::string_view key) const;
+  bool Has(std::string_view key) const;
 };
+
+inline const JsonValue& JsonValue::operator[](std::string_view key) const {
+  static const JsonValue kNone;
+  for (size_t i = 0; i < keys.size(); ++i) {
+    if (keys[i] == key) return values[i];
+  }
+  return kNone;
+}
+
+inline bool JsonValue::Has(std::string_view key) const {
+  for (const std::string& name : keys) {
+    if (name == key) return true;
+  }
+  return false;
+}
 
 class JsonReader {
  public:
@@ -107,7 +113,8 @@ class JsonReader {
       Blanks();
       JsonValue member;
       if (!Value(&member, depth + 1)) return false;
-      value->members.emplace_back(std::move(key), std::move(member));
+      value->keys.push_back(std::move(key));
+      value->values.push_back(std::move(member));
       Blanks();
       if (Take('}')) return true;
       if (!Take(',')) return false;
