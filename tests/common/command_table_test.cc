@@ -129,8 +129,7 @@ TEST(CommandTable, UsageFromTheTable) {
   const std::string lines = OptionLines(Sample().options);
   EXPECT_NE(lines.find("  --not MASK    not these\n"), std::string::npos)
       << lines;
-  EXPECT_NE(lines.find("  --strict      strict\n"), std::string::npos)
-      << lines;
+  EXPECT_NE(lines.find("  --strict      strict\n"), std::string::npos) << lines;
 }
 
 }  // namespace
