@@ -7,11 +7,11 @@ namespace mavoscan {
 namespace {
 
 const OptionSpec* FindOption(const Subcommand& command, std::string_view name) {
-  for (const OptionSpec& spec : command.options) {
-    if (spec.name == name) return &spec;
+  for (const OptionSpec& entry : command.options) {
+    if (entry.name == name) return &entry;
   }
-  for (const OptionSpec& spec : CommonOptions()) {
-    if (spec.name == name) return &spec;
+  for (const OptionSpec& entry : CommonOptions()) {
+    if (entry.name == name) return &entry;
   }
   return nullptr;
 }
@@ -22,17 +22,17 @@ bool ParseNumber(std::string_view text, uint64_t* value) {
   return !text.empty() && ec == std::errc() && ptr == end;
 }
 
-std::string NumberRange(const OptionSpec& spec) {
-  if (spec.max == UINT64_MAX) {
-    return "a whole number of " + std::to_string(spec.min) + " or more";
+std::string NumberRange(const OptionSpec& entry) {
+  if (entry.max == UINT64_MAX) {
+    return "a whole number of " + std::to_string(entry.min) + " or more";
   }
-  return "a number from " + std::to_string(spec.min) + " to " +
-         std::to_string(spec.max);
+  return "a number from " + std::to_string(entry.min) + " to " +
+         std::to_string(entry.max);
 }
 
-std::string NameWithValue(const OptionSpec& spec) {
-  std::string text(spec.name);
-  if (!spec.value_name.empty()) text += " " + std::string(spec.value_name);
+std::string NameWithValue(const OptionSpec& entry) {
+  std::string text(entry.name);
+  if (!entry.value_name.empty()) text += " " + std::string(entry.value_name);
   return text;
 }
 
@@ -100,12 +100,12 @@ bool ParseCommand(const Subcommand& command,
       argument.resize(equals);
       has_value = true;
     }
-    const OptionSpec* spec = FindOption(command, argument);
-    if (spec == nullptr) {
+    const OptionSpec* entry = FindOption(command, argument);
+    if (entry == nullptr) {
       *err = argument + " is not an option of " + std::string(command.name);
       return false;
     }
-    if (spec->kind == OptionKind::kFlag) {
+    if (entry->kind == OptionKind::kFlag) {
       if (has_value) {
         *err = argument + " takes no value";
         return false;
@@ -113,10 +113,10 @@ bool ParseCommand(const Subcommand& command,
       parsed->values_[argument];
       continue;
     }
-    const std::string needs = spec->kind == OptionKind::kNumber
+    const std::string needs = entry->kind == OptionKind::kNumber
                                   ? argument + " needs a number after it"
                                   : argument + " needs " +
-                                        std::string(spec->value_name) +
+                                        std::string(entry->value_name) +
                                         " after it";
     if (!has_value) {
       if (i + 1 == arguments.size()) {
@@ -129,16 +129,16 @@ bool ParseCommand(const Subcommand& command,
       *err = needs;
       return false;
     }
-    if (spec->kind == OptionKind::kNumber) {
+    if (entry->kind == OptionKind::kNumber) {
       uint64_t number = 0;
-      if (!ParseNumber(value, &number) || number < spec->min ||
-          number > spec->max) {
-        *err = argument + " takes " + NumberRange(*spec);
+      if (!ParseNumber(value, &number) || number < entry->min ||
+          number > entry->max) {
+        *err = argument + " takes " + NumberRange(*entry);
         return false;
       }
     }
     std::vector<std::string>& values = parsed->values_[argument];
-    if (spec->kind != OptionKind::kTexts) values.clear();
+    if (entry->kind != OptionKind::kTexts) values.clear();
     values.push_back(std::move(value));
   }
   return !command.check || command.check(*parsed, err);
@@ -147,26 +147,26 @@ bool ParseCommand(const Subcommand& command,
 std::string UsageLine(std::string_view program, const Subcommand& command) {
   std::string line = std::string(program) + " " + std::string(command.name);
   if (!command.operands.empty()) line += " " + std::string(command.operands);
-  for (const OptionSpec& spec : command.options) {
-    line += " [" + NameWithValue(spec) + "]";
-    if (spec.kind == OptionKind::kTexts) line += "...";
+  for (const OptionSpec& entry : command.options) {
+    line += " [" + NameWithValue(entry) + "]";
+    if (entry.kind == OptionKind::kTexts) line += "...";
   }
   return line + " [--json]";
 }
 
 std::string OptionLines(const std::vector<OptionSpec>& options) {
   size_t width = 14;
-  for (const OptionSpec& spec : options) {
-    width = std::max(width, NameWithValue(spec).size() + 2);
+  for (const OptionSpec& entry : options) {
+    width = std::max(width, NameWithValue(entry).size() + 2);
   }
   std::string text;
-  for (const OptionSpec& spec : options) {
-    std::string name = NameWithValue(spec);
+  for (const OptionSpec& entry : options) {
+    std::string name = NameWithValue(entry);
     name.resize(width, ' ');
     text += "  " + name;
     // A help text may run over several lines; each further one is indented
     // under the first.
-    std::string_view help = spec.help;
+    std::string_view help = entry.help;
     for (size_t line_end; (line_end = help.find('\n')) != help.npos;
          help.remove_prefix(line_end + 1)) {
       text += std::string(help.substr(0, line_end)) + "\n" +
