@@ -18,13 +18,6 @@ namespace {
 
 constexpr int kMaxFolds = 100;
 
-CommandOutcome Failed(std::string error) {
-  CommandOutcome outcome;
-  outcome.exit_code = kCheckError;
-  outcome.error = std::move(error);
-  return outcome;
-}
-
 std::vector<OptionSpec> VerifyOptions(bool with_explain) {
   std::vector<OptionSpec> options = {
       {"--not", OptionKind::kTexts, "MASK",
@@ -61,7 +54,7 @@ CommandOutcome RunVerifyCommand(Platform& platform, const ParsedCommand& parsed,
   settings.strict = parsed.Has("--strict");
   VerifyResult result;
   std::string err;
-  if (!RunVerify(platform, settings, &result, &err)) return Failed(err);
+  if (!RunVerify(platform, settings, &result, &err)) return ErrorOutcome(err);
 
   CommandOutcome outcome;
   if (parsed.Has("--json")) {
@@ -152,7 +145,7 @@ Subcommand CrossCheckCommand() {
             CrossCheckResult result;
             std::string err;
             if (!RunCrossCheck(platform, settings, &result, &err)) {
-              return Failed(err);
+              return ErrorOutcome(err);
             }
             CommandOutcome outcome;
             outcome.report =

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 namespace mavoscan {
 namespace {
@@ -37,6 +38,13 @@ std::string NameWithValue(const OptionSpec& entry) {
 }
 
 }  // namespace
+
+CommandOutcome ErrorOutcome(std::string error) {
+  CommandOutcome outcome;
+  outcome.exit_code = 2;
+  outcome.error = std::move(error);
+  return outcome;
+}
 
 const std::vector<OptionSpec>& CommonOptions() {
   static const std::vector<OptionSpec> kCommon = {

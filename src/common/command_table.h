@@ -73,6 +73,10 @@ struct CommandOutcome {
   std::string error;
 };
 
+// The outcome of a subcommand that ends on `error`: a usage, definition or
+// read error, exit code 2.
+CommandOutcome ErrorOutcome(std::string error);
+
 struct Subcommand {
   std::string_view name;  // "verify"
   // The operands in the usage text ("DEF MASK...").

@@ -16,13 +16,6 @@ namespace {
 constexpr int kExported = 0;
 constexpr int kExportFailed = 2;
 
-CommandOutcome Failed(std::string error) {
-  CommandOutcome outcome;
-  outcome.exit_code = kExportFailed;
-  outcome.error = std::move(error);
-  return outcome;
-}
-
 // Writes `text` to `path` through a temporary file beside it, so that a
 // failed write leaves any earlier file of that name as it was.
 bool WriteExport(Platform& platform, const std::string& path,
@@ -79,7 +72,7 @@ CommandOutcome RunExport(Platform& platform, const ParsedCommand& parsed) {
   DefinitionContent definition;
   std::string err;
   if (!ReadExportedDefinition(platform, definition_file, &definition, &err)) {
-    return Failed(err);
+    return ErrorOutcome(err);
   }
   ExportRequest request;
   ParseExportFormat(parsed.Text("--format"), &request.format);
@@ -88,7 +81,7 @@ CommandOutcome RunExport(Platform& platform, const ParsedCommand& parsed) {
   request.now = platform.Now();
   ExportResult result;
   if (!ExportDefinition(definition, request, &result, &err)) {
-    return Failed(definition_file + ": " + err);
+    return ErrorOutcome(definition_file + ": " + err);
   }
 
   CommandOutcome outcome;
@@ -109,7 +102,7 @@ CommandOutcome RunExport(Platform& platform, const ParsedCommand& parsed) {
   if (parsed.Has("--out")) {
     out_file = parsed.Text("--out");
     if (!WriteExport(platform, *out_file, result.text, &err)) {
-      return Failed(err);
+      return ErrorOutcome(err);
     }
   }
   if (parsed.Has("--json")) {

@@ -20,18 +20,10 @@ namespace {
 
 constexpr int kExitRead = 0;
 constexpr int kExitUnreadable = 1;
-constexpr int kExitError = 2;
 constexpr uint64_t kMaxThreads = 64;
 // Threads when --threads is not given: one per core, and no more than
 // reading files tends to keep busy.
 constexpr unsigned kDefaultThreadLimit = 8;
-
-CommandOutcome Failed(std::string error) {
-  CommandOutcome outcome;
-  outcome.exit_code = kExitError;
-  outcome.error = std::move(error);
-  return outcome;
-}
 
 int DefaultThreads() {
   const unsigned cores = std::thread::hardware_concurrency();
@@ -100,14 +92,14 @@ CommandOutcome RunIdentify(Platform& platform, const ParsedCommand& parsed) {
   std::vector<LibraryDefinition> definitions;
   std::string err;
   if (!LoadLibrary(platform, parsed.Texts("--defs"), &definitions, &err)) {
-    return Failed(err);
+    return ErrorOutcome(err);
   }
   const IdentifyLibrary library(std::move(definitions));
 
   std::vector<std::string> paths;
   if (!parsed.operands().empty() &&
       !ExpandMasks(platform, parsed.operands(), /*once=*/false, &paths, &err)) {
-    return Failed(err);
+    return ErrorOutcome(err);
   }
   std::unique_ptr<InputStream> list;
   const std::string list_name = parsed.Text("--files-from");
@@ -115,7 +107,8 @@ CommandOutcome RunIdentify(Platform& platform, const ParsedCommand& parsed) {
     list = list_name == "-" ? platform.StandardInput()
                             : platform.OpenInputStream(list_name);
     if (list == nullptr) {
-      return Failed(WithSystemReason(platform, "cannot open " + list_name));
+      return ErrorOutcome(
+          WithSystemReason(platform, "cannot open " + list_name));
     }
   }
   PathInput input(
@@ -144,9 +137,9 @@ CommandOutcome RunIdentify(Platform& platform, const ParsedCommand& parsed) {
         write_error = WithSystemReason(platform, "cannot write the report");
         return false;
       });
-  if (!written) return Failed(write_error);
+  if (!written) return ErrorOutcome(write_error);
   if (input.failed()) {
-    return Failed(WithSystemReason(platform, "cannot read " + list_name));
+    return ErrorOutcome(WithSystemReason(platform, "cannot read " + list_name));
   }
 
   CommandOutcome outcome;

@@ -17,13 +17,6 @@
 namespace mavoscan {
 namespace {
 
-CommandOutcome Failed(std::string error) {
-  CommandOutcome outcome;
-  outcome.exit_code = kCheckError;
-  outcome.error = std::move(error);
-  return outcome;
-}
-
 // What one group became.
 struct WrittenGroup {
   const SplitGroup* group = nullptr;
@@ -118,7 +111,7 @@ CommandOutcome RunSplit(Platform& platform, const ParsedCommand& parsed) {
   std::string err;
   if (!CollectCrossSamples(platform, parsed.operands(), &samples, &err) ||
       !SplitSamples(platform, samples, &result, &err)) {
-    return Failed(err);
+    return ErrorOutcome(err);
   }
   std::vector<WrittenGroup> written;
   for (size_t g = 0; g < result.groups.size(); ++g) {
@@ -129,9 +122,9 @@ CommandOutcome RunSplit(Platform& platform, const ParsedCommand& parsed) {
   for (const WrittenGroup& entry : written) {
     for (const std::string* name : {&entry.definition_file, &entry.list_file}) {
       if (platform.FileExists(*name)) {
-        return Failed(*name +
-                      " exists already; give --out-dir a directory "
-                      "without groups");
+        return ErrorOutcome(*name +
+                            " exists already; give --out-dir a directory "
+                            "without groups");
       }
     }
   }
@@ -145,12 +138,12 @@ CommandOutcome RunSplit(Platform& platform, const ParsedCommand& parsed) {
             NewDefinitionInfo(group.ext,
                               static_cast<int32_t>(group.files.size())),
             group.definition, &err)) {
-      return Failed(err);
+      return ErrorOutcome(err);
     }
     if (!WriteDefinition(platform,
                          {entry.list_file, false, "", BackupOf::kOutputFile},
                          list, &failure)) {
-      return Failed(ScannerFailureLine(failure));
+      return ErrorOutcome(ScannerFailureLine(failure));
     }
   }
   CommandOutcome outcome;

@@ -19,13 +19,6 @@ namespace {
 
 constexpr uint64_t kMaxFolds = 100;
 
-CommandOutcome Failed(std::string error) {
-  CommandOutcome outcome;
-  outcome.exit_code = kCheckError;
-  outcome.error = std::move(error);
-  return outcome;
-}
-
 CommandOutcome RunTune(Platform& platform, const ParsedCommand& parsed) {
   const std::vector<std::string>& operands = parsed.operands();
   const std::string& definition_file = operands[0];
@@ -37,19 +30,21 @@ CommandOutcome RunTune(Platform& platform, const ParsedCommand& parsed) {
   DefinitionInfo info;
   if (!ReadStrictDefinition(platform, definition_file, &definition, &err) ||
       !ReadDefinitionInfo(platform, definition_file, &info, &err)) {
-    return Failed(err);
+    return ErrorOutcome(err);
   }
   // The definition is only ever replaced when the user names it.
   if (output_file.empty()) {
     output_file = kTunedDefinitionFile;
     if (platform.FileExists(output_file) &&
         platform.SameFile(output_file, definition_file)) {
-      return Failed("the tuned definition would replace " + definition_file +
-                    "; name the file to write with --out");
+      return ErrorOutcome("the tuned definition would replace " +
+                          definition_file +
+                          "; name the file to write with --out");
     }
   }
   std::vector<CrossSample> samples;
-  if (!CollectCrossSamples(platform, masks, &samples, &err)) return Failed(err);
+  if (!CollectCrossSamples(platform, masks, &samples, &err))
+    return ErrorOutcome(err);
   // Mask by mask, so that a file that cannot be separated can be told by
   // the mask (the type) it came from; a file two masks name counts once.
   const std::vector<std::string> not_masks = parsed.Texts("--not");
@@ -59,7 +54,7 @@ CommandOutcome RunTune(Platform& platform, const ParsedCommand& parsed) {
   for (const std::string& mask : not_masks) {
     std::vector<CrossSample> named;
     if (!CollectCrossSamples(platform, {mask}, &named, &err)) {
-      return Failed(err);
+      return ErrorOutcome(err);
     }
     shares.push_back({mask, 0, 0});
     for (CrossSample& file : named) {
@@ -81,15 +76,17 @@ CommandOutcome RunTune(Platform& platform, const ParsedCommand& parsed) {
       if (now > shown) progress.Advance(now - shown);
       shown = std::max(shown, now);
     };
-    if (!TuneDefinition(platform, input, &result, &err)) return Failed(err);
+    if (!TuneDefinition(platform, input, &result, &err))
+      return ErrorOutcome(err);
   }
   if (result.tuned.patterns.empty()) {
-    return Failed("no pattern byte of " + definition_file +
-                  " holds on every given sample, so nothing is left to tune");
+    return ErrorOutcome(
+        "no pattern byte of " + definition_file +
+        " holds on every given sample, so nothing is left to tune");
   }
   if (!WriteDerivedDefinition(platform, output_file, info, result.tuned,
                               &err)) {
-    return Failed(err);
+    return ErrorOutcome(err);
   }
   TuneReport report{definition_file, output_file, &result, {}};
   for (const std::string& path : result.inseparable) {
